@@ -1,0 +1,203 @@
+/* The successor product's tables as far as the migration reads and writes them.
+   Character set WIN1252 comes from the database's default. One statement per
+   semicolon; the program's own loader and isql-fb both read this file. */
+
+create table FORMAFAR (
+  FORMAFARMA varchar(15) not null primary key,
+  CUSTOFIXO numeric(15,2),
+  VALIDADE varchar(15),
+  USOPADRAO varchar(12),
+  PRECOMINIMO numeric(15,2),
+  CODTRIBUTACAO varchar(3),
+  FICHATECNICA varchar(250),
+  ICMSECF varchar(5),
+  ISS varchar(5),
+  CST varchar(5)
+);
+
+create table FORNECED (
+  CODIGO varchar(4) not null primary key,
+  NOME varchar(40),
+  NOMEFANTASIA varchar(40),
+  ENDERECO varchar(40),
+  COMPLEMENTO varchar(40),
+  CEP varchar(10),
+  CIDADE varchar(30),
+  ESTADO varchar(2),
+  TEL varchar(30),
+  FAX varchar(20),
+  E_MAIL varchar(40),
+  SITE varchar(40),
+  CNPJ varchar(20),
+  IE varchar(20),
+  IM varchar(20),
+  PRAZO_PAGAMENTO integer
+);
+
+create table FAMILIAS (
+  CODIGO integer not null primary key,
+  FAMILIA varchar(30),
+  MARGEM numeric(15,8)
+);
+
+create table CLIENTES (
+  ESTACAO varchar(2) not null,
+  CODIGO integer not null,
+  NOME varchar(40),
+  ENDERECO varchar(60),
+  COMPLEMENTO varchar(40),
+  CIDADE varchar(30),
+  ESTADO varchar(2),
+  CEP varchar(10),
+  FONE varchar(30),
+  CPF varchar(40),
+  QDEFORMULAS integer,
+  VALORTOTAL numeric(15,2),
+  STATUS varchar(1),
+  DATAULTIMALTERACAO timestamp,
+  CONVENIO varchar(40),
+  ROTA varchar(20),
+  CATEGORIA varchar(30),
+  DESCONTOPADRAO numeric(15,2),
+  IDENTIDADE varchar(15),
+  CONTATO varchar(35),
+  DATAANIVERSARIO date,
+  SEXO varchar(1),
+  REFERENCIA varchar(60),
+  DATAPROXCONTATO date,
+  OBS varchar(250),
+  PROFISSIONAL varchar(40),
+  E_MAIL varchar(60),
+  ATENDENTE varchar(20),
+  VENDEDOR varchar(15),
+  INFOR_MED varchar(250),
+  TIPODOCUMENTO varchar(50),
+  ORGAOEXPEDIDOR varchar(12),
+  UFEMISSAODOCUMENTO varchar(2),
+  TIPO integer,
+  LIMITECREDITO numeric(15,2),
+  CREDITOUTILIZADO numeric(15,2),
+  constraint PK_CLIENTES primary key (ESTACAO, CODIGO)
+);
+
+create table MEDICOS (
+  CRM varchar(10) not null,
+  ESPECIALIDADE varchar(25) not null,
+  NOME varchar(40),
+  ENDERECO varchar(60),
+  COMPLEMENTO varchar(30),
+  CEP varchar(10),
+  CIDADE varchar(30),
+  ESTADO varchar(2),
+  TELEFONES varchar(30),
+  QDEFORMULAS integer,
+  VALORTOTAL numeric(15,2),
+  COMISSPERC numeric(15,2),
+  COMISSAO numeric(15,2),
+  DATAANIVERSARIO varchar(5),
+  OBSERVACAO varchar(250),
+  E_MAIL varchar(60),
+  NOME_SECRETARIA varchar(40),
+  ANIV_SECRETARIA varchar(5),
+  ATENDENTE varchar(20),
+  REPRESENTANTE varchar(40),
+  CONSELHOPROFISSIONAL varchar(10),
+  UFCONSELHO varchar(2),
+  constraint PK_MEDICOS primary key (CRM, ESPECIALIDADE)
+);
+
+create table FABRIC (
+  CODIGO integer not null primary key,
+  NOME varchar(40),
+  NOMEFANTASIA varchar(40),
+  ENDERECO varchar(40),
+  COMPLEMENTO varchar(40),
+  CEP varchar(10),
+  CIDADE varchar(30),
+  ESTADO varchar(2),
+  TEL varchar(20),
+  FAX varchar(20),
+  E_MAIL varchar(40),
+  SITE varchar(40),
+  CNPJ varchar(20),
+  IE varchar(20),
+  IM varchar(20),
+  PRAZO_PAGAMENTO integer,
+  COMISSAO numeric(15,2)
+);
+
+create table TAXABAIRRO (
+  BAIRRO varchar(40) not null primary key,
+  TAXA numeric(15,2)
+);
+
+create table TABPOSO (
+  CODIGO varchar(6) not null primary key,
+  POSOLOGIA varchar(255)
+);
+
+create table COMPONEN (
+  CODIGO varchar(20) not null primary key,
+  COMPONENTE varchar(70),
+  GRUPO varchar(5),
+  FAMILIA varchar(30),
+  UNID varchar(4),
+  CONTROLADA varchar(3),
+  CUSTOUNITUS numeric(15,8),
+  CUSTOUNITR numeric(15,8),
+  MULTIPLICADOR numeric(15,8),
+  DIVISORUNID numeric(15,8),
+  PRECOUS numeric(15,8),
+  PRECOR numeric(15,8),
+  QDEESTOQUE double precision,
+  ESTOQUECRITICO double precision,
+  ESTOQUEMAXIMO double precision,
+  TRIBUTACAO varchar(3),
+  ICMS numeric(15,8),
+  FABRICANTE varchar(40),
+  FORNECEDOR varchar(40),
+  LOTE varchar(30),
+  FATORCORRECAO numeric(15,8),
+  DENSIDADE numeric(15,8),
+  USAEXCIPIENTE varchar(1),
+  DOSAGEMMIN numeric(15,8),
+  DOSAGEMMAX numeric(15,8),
+  DOSEMINPERC numeric(15,8),
+  DOSEMAXPERC numeric(15,8),
+  FICHATECNICA blob sub_type text,
+  EXCIPIENTE varchar(40),
+  VALIDADE timestamp,
+  DCB varchar(15),
+  LISTA varchar(2),
+  USOCONTINUO varchar(1),
+  VALIDADEPRODMANIP numeric(15,8),
+  FATORDILUICAO numeric(15,8),
+  CORCAPSULA varchar(25),
+  COMISSAO numeric(15,8),
+  MEQ numeric(15,8),
+  GRUPOF varchar(1),
+  TEMPOMANIP integer,
+  BC numeric(15,8),
+  UNID_VENDA varchar(4),
+  CUSTOFIXO numeric(15,8),
+  USAR_FORMPRECO varchar(1),
+  GRUPOS varchar(12),
+  TIPORECEITA varchar(5),
+  REGMSMEDICAM varchar(15),
+  EXCIPIENTE2 varchar(40),
+  EXCIPIENTE3 varchar(40),
+  EXCIPIENTE4 varchar(40),
+  EXCIPIENTE5 varchar(40),
+  CLASSE varchar(20),
+  DESCONTO numeric(15,8),
+  CONDARMAZENA varchar(240),
+  ALIQIPI numeric(15,8),
+  ALIQISS numeric(15,8),
+  BASEICMS numeric(15,8),
+  SUBSTRIB varchar(1),
+  LUCROST numeric(15,8),
+  ICMSECF numeric(15,8),
+  CST numeric(15,8),
+  NOMECIENTIFICO varchar(40),
+  GRUPOPRECO varchar(60)
+);

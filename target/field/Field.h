@@ -1,0 +1,54 @@
+#pragma once
+// A named value slot of a record set, read as text, integer or float and assigned from text.
+// The record set owns the storage; a Field reads and writes through value()/store().
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "target/field/FieldKind.h"
+#include "target/field/Value.h"
+
+namespace mig {
+
+struct FieldDef {
+    std::string name;
+    FieldKind kind = FieldKind::Text;
+    int size = 0;       // text: greatest number of characters; decimal: digits after the separator
+    int precision = 0;  // decimal: total digits
+    bool required = false;
+    bool key = false;
+    std::optional<double> minValue;  // no field of the target schema sets these
+    std::optional<double> maxValue;
+};
+
+class Field {
+public:
+    explicit Field(FieldDef def) : def_(std::move(def)) {}
+    virtual ~Field() = default;
+    Field(const Field&) = delete;
+    Field& operator=(const Field&) = delete;
+
+    const FieldDef& def() const { return def_; }
+    const std::string& name() const { return def_.name; }
+    const std::string& displayName() const { return def_.name; }
+    FieldKind kind() const { return def_.kind; }
+    int size() const { return def_.size; }
+    int precision() const { return def_.precision; }
+
+    bool isNull() const;
+    std::string asText() const;      // empty field -> ""
+    std::int32_t asInteger() const;  // throws ConversionError with the system's messages
+    double asFloat() const;
+    void setText(std::string_view text);  // converts by the field's kind; keeps the old value on failure
+    void clear();
+
+    // Storage of the owning record set.
+    virtual Value value() const = 0;
+    virtual void store(Value v) = 0;
+
+private:
+    FieldDef def_;
+};
+
+}  // namespace mig
