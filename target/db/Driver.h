@@ -39,6 +39,7 @@ enum class SqlType : std::uint8_t {
     Timestamp,
     Blob,       // sub type 1 = text, else binary
     Boolean,
+    Null,       // a parameter the server could not type ("? is null"); only null binds to it
 };
 
 struct Column {
@@ -48,9 +49,22 @@ struct Column {
     SqlType type = SqlType::VarChar;
     int length = 0;        // text: characters (bytes in WIN1252); others: bytes
     int scale = 0;         // numeric: digits after the point, as a positive number
+    int precision = 0;     // numeric: total digits; the server does not describe it, so this is
+                           // the storage's greatest (4, 9 or 18) unless set by the caller
     int subType = 0;       // blob sub type
     bool nullable = true;
 };
+
+// Where a database value leads: to a server (the value passed on unchanged) or to a file opened
+// in-process by the embedded engine. A value has a server part when the text before its first
+// colon is not empty and is not a drive letter: "127.0.0.1:C:\...", "host/3051:/data/x.fdb".
+// ":C:\korvelan\dados\korvelan.bd" and "C:\..." are local Windows paths (mapped to this
+// system by resolveWindowsPath); "/tmp/x.fdb" or a name without a colon is used as it is.
+struct DatabaseLocation {
+    bool embedded = false;
+    std::string path;  // what the client library is given
+};
+DatabaseLocation locateDatabase(std::string_view database);
 
 // Where to attach and as whom. `database` with a server part ("127.0.0.1:C:\...") goes to that
 // server over the network unchanged; without one (empty text before the first colon, or no
@@ -91,6 +105,15 @@ private:
 
 // A prepared statement with positional "?" parameters. Parameters are given as field values
 // (Value) and converted to the types the server describes for them; an empty Value is null.
+//   text       <- std::string (length checked against the parameter's size), int32
+//   SMALLINT/INTEGER/BIGINT, NUMERIC(p,s) <- int32, Decimal, double; rounded half away from zero
+//                 to the scale, refused when the integer part has more digits than p - s allow
+//   FLOAT/DOUBLE <- double, int32, Decimal
+//   DATE <- Date, DateTime, Timestamp (its date); TIME <- Time; TIMESTAMP <- Timestamp,
+//   DateTime, Date (midnight); BLOB <- std::string; BOOLEAN <- bool
+// Anything else, and a value out of range, raises DbError before the statement runs.
+// A statement must not outlive its attachment's use: it keeps the attachment's state alive,
+// but once the attachment is gone every call fails with DbError.
 class Statement {
 public:
     ~Statement();
@@ -99,6 +122,10 @@ public:
 
     const std::vector<Column>& columns() const;
     const std::vector<Column>& parameters() const;
+    // Declares the precision of a NUMERIC parameter (0-based index), so that a value with more
+    // integer digits than precision minus scale allow is refused before it reaches the server.
+    void setParameterPrecision(int index, int precision);
+    bool hasResultSet() const;  // a SELECT (or anything that opens a cursor)
 
     // Runs a statement that returns no rows; returns the number of rows it affected.
     std::uint64_t execute(Transaction& tx, std::span<const Value> params = {});
@@ -108,7 +135,8 @@ public:
     bool fetch();
     void close();
 
-    // The current row's columns, read straight from the message buffer.
+    // The current row's columns (0-based), read straight from the message buffer. After
+    // execute() of a statement with output (EXECUTE PROCEDURE, RETURNING) they read its row.
     bool isNull(int column) const;
     std::string_view text(int column) const;       // CHAR with its blanks, VARCHAR as stored
     std::int64_t integer(int column) const;        // SMALLINT/INTEGER/BIGINT unscaled value
@@ -118,8 +146,9 @@ public:
     Timestamp timestamp(int column) const;
     bool boolean(int column) const;
     std::string blob(int column) const;            // read whole
-    // The column as a field value of the natural kind (text, int32, double, Decimal for
-    // scaled numerics, Date, Time, Timestamp, bool, blob bytes); empty Value for null.
+    // The column as a field value of the natural kind: text; int32 for SMALLINT/INTEGER;
+    // Decimal for scaled numerics and BIGINT (digits = the digits of the unscaled value);
+    // double; Date; Time; Timestamp; bool; blob bytes. An empty Value for null.
     Value value(int column) const;
 
 private:
