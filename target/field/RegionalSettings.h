@@ -2,6 +2,7 @@
 // The operator's regional settings that the text conversions read. Read from the
 // operating system at start and when it announces a change; never set by the program.
 #include <string>
+#include <string_view>
 
 namespace mig {
 
@@ -11,6 +12,7 @@ struct RegionalSettings {
     std::string shortDateFormat = "m/d/yy";
     std::string longTimeFormat = "h:mm:ss";
     int currentYear = 2026;  // the year a date without one falls in; base of the 50-year window
+    bool operator==(const RegionalSettings&) const = default;
 };
 
 // The settings in force for the fields of this process.
@@ -20,6 +22,25 @@ void setRegional(const RegionalSettings& settings);
 // Settings of the process locale (LC_NUMERIC, LC_TIME; on Windows the user's regional
 // settings), with the defaults above where the system gives none, and this year.
 RegionalSettings systemRegionalSettings();
+
+// Reads the system's settings into regional(): at start and when the system announces a
+// change of them (the window's locale-change event).
+void loadSystemRegionalSettings();
+
+// The year of the system clock (local time).
+int clockYear();
+
+// Settings from the C library's locale data: the radix character (LC_NUMERIC), the date
+// format D_FMT and the time format T_FMT (LC_TIME) in strftime notation. An empty text leaves
+// that setting at its default; the date separator is the first separating character of D_FMT.
+RegionalSettings regionalSettingsFromPosix(std::string_view radix, std::string_view dateFormat,
+                                           std::string_view timeFormat, int currentYear);
+#ifndef _WIN32
+// Settings of the named locales ("pt_BR.UTF-8"); "C", "POSIX", a "C." locale, or one the system
+// lacks gives the defaults.
+RegionalSettings regionalSettingsOfLocale(const std::string& numericLocale, const std::string& timeLocale,
+                                          int currentYear);
+#endif
 
 // Replaces the settings for one scope (tests), restoring the previous ones after.
 class ScopedRegional {

@@ -1,0 +1,258 @@
+#include "target/field/NumberFormat.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace mig {
+namespace {
+
+__extension__ typedef __int128 Int128;
+
+// A magnitude as decimal digits: value = 0.d[0]d[1]... * 10^point, so `point` digits stand
+// before the decimal separator (negative: zeros after it first). No leading zeros; count 0 is zero.
+struct Digits {
+    char d[24];
+    int count = 0;
+    int point = 0;
+    bool negative = false;
+};
+
+// The 17 significant digits of a finite double (exact enough to round any double again).
+void digitsOf(double value, Digits& out) {
+    out.negative = std::signbit(value);
+    value = std::fabs(value);
+    out.count = 0;
+    out.point = 0;
+    if (value == 0) return;
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 16);
+    // "d.dddddddddddddddde[+-]xx"
+    const char* p = buf;
+    out.d[out.count++] = *p++;
+    if (*p == '.') ++p;
+    while (p < r.ptr && *p != 'e') out.d[out.count++] = *p++;
+    int exponent = 0;
+    ++p;
+    std::from_chars(*p == '+' ? p + 1 : p, r.ptr, exponent);
+    out.point = exponent + 1;
+    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
+}
+
+void digitsOf(const Decimal& value, Digits& out) {
+    out.negative = value.unscaled < 0;
+    std::uint64_t magnitude = value.unscaled < 0 ? 0 - static_cast<std::uint64_t>(value.unscaled)
+                                                 : static_cast<std::uint64_t>(value.unscaled);
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
+    out.count = 0;
+    out.point = 0;
+    if (magnitude == 0) return;
+    for (const char* p = buf; p < r.ptr; ++p) out.d[out.count++] = *p;
+    out.point = static_cast<int>(r.ptr - buf) - value.scale;
+    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
+}
+
+// Keeps the first `keep` digits, rounding half away from zero; may carry into a new digit.
+void roundTo(Digits& x, int keep) {
+    if (keep >= x.count) return;
+    if (keep < 0) {
+        x.count = 0;
+        return;
+    }
+    const bool up = x.d[keep] >= '5';
+    x.count = keep;
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && x.d[i] == '9') --i;
+        if (i < 0) {
+            x.d[0] = '1';
+            x.count = 1;
+            ++x.point;
+        } else {
+            ++x.d[i];
+            x.count = i + 1;
+        }
+    }
+    while (x.count > 0 && x.d[x.count - 1] == '0') --x.count;
+    if (x.count == 0) x.point = 0;
+}
+
+// Fixed notation with at least `minInt` integer digits and `minFrac`..`maxFrac` decimals.
+std::string writeFixed(Digits& x, int minInt, int minFrac, int maxFrac, char separator) {
+    roundTo(x, x.point + maxFrac);
+    const int intDigits = std::max(x.point, 0);
+    const int fracAvailable = std::max(x.count - x.point, 0);
+    const int frac = std::max(std::min(fracAvailable, maxFrac), minFrac);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(std::max(intDigits, minInt) + frac + 2));
+    if (x.negative && x.count > 0) out.push_back('-');
+    for (int i = intDigits; i < minInt; ++i) out.push_back('0');
+    for (int i = 0; i < intDigits; ++i) out.push_back(i < x.count ? x.d[i] : '0');
+    if (frac > 0) {
+        out.push_back(separator);
+        for (int k = 0; k < frac; ++k) {
+            const int i = x.point + k;  // index of the digit at this decimal place
+            out.push_back(i >= 0 && i < x.count ? x.d[i] : '0');
+        }
+    }
+    return out;
+}
+
+std::string formatPattern(Digits& x, std::string_view pattern, char separator) {
+    // Placeholders before and after the '.', counted; literal text is kept around the number.
+    std::size_t first = pattern.find_first_of("0#.");
+    std::size_t last = pattern.find_last_of("0#.");
+    if (first == std::string_view::npos) return std::string(pattern);
+    int minInt = 0, minFrac = 0, maxFrac = 0;
+    bool afterPoint = false;
+    for (std::size_t i = first; i <= last; ++i) {
+        const char c = pattern[i];
+        if (c == '.') {
+            afterPoint = true;
+        } else if (c == '0') {
+            if (afterPoint) {
+                ++maxFrac;
+                minFrac = maxFrac;
+            } else {
+                ++minInt;
+            }
+        } else if (c == '#' && afterPoint) {
+            ++maxFrac;
+        }
+    }
+    std::string out(pattern.substr(0, first));
+    out += writeFixed(x, minInt, minFrac, maxFrac, separator);
+    out += pattern.substr(last + 1);
+    return out;
+}
+
+}  // namespace
+
+std::string formatGeneralFloat(double value, char decimalSeparator) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    Digits x;
+    digitsOf(value, x);
+    roundTo(x, 15);
+    if (x.count == 0) return "0";
+    const int exponent = x.point - 1;  // value = d.ddd * 10^exponent
+    if (exponent < 15 && exponent >= -4)
+        return writeFixed(x, 1, 0, std::max(x.count - x.point, 0), decimalSeparator);
+
+    char buf[40];
+    char* p = buf;
+    if (x.negative) *p++ = '-';
+    *p++ = x.d[0];
+    if (x.count > 1) {
+        *p++ = decimalSeparator;
+        std::memcpy(p, x.d + 1, static_cast<std::size_t>(x.count - 1));
+        p += x.count - 1;
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, buf + sizeof buf, exponent).ptr;
+    return std::string(buf, p);
+}
+
+std::string formatInteger(std::int64_t value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
+std::string formatDecimal(const Decimal& value, char decimalSeparator) {
+    Digits x;
+    digitsOf(value, x);
+    if (x.count == 0) return "0";
+    return writeFixed(x, 1, 0, std::max(x.count - x.point, 0), decimalSeparator);
+}
+
+std::string formatPattern000000(std::int64_t value) {
+    char buf[24];
+    char* p = buf;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        *p++ = '-';
+        magnitude = 0 - magnitude;
+    }
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, magnitude);
+    const auto length = static_cast<int>(r.ptr - digits);
+    for (int i = length; i < 6; ++i) *p++ = '0';
+    std::memcpy(p, digits, static_cast<std::size_t>(length));
+    p += length;
+    return std::string(buf, p);
+}
+
+std::string formatNumberPattern(double value, std::string_view pattern, char decimalSeparator) {
+    if (!std::isfinite(value)) return formatGeneralFloat(value, decimalSeparator);
+    Digits x;
+    digitsOf(value, x);
+    return formatPattern(x, pattern, decimalSeparator);
+}
+
+std::string formatNumberPattern(const Decimal& value, std::string_view pattern, char decimalSeparator) {
+    Digits x;
+    digitsOf(value, x);
+    return formatPattern(x, pattern, decimalSeparator);
+}
+
+double decimalToDouble(const Decimal& value) {
+    constexpr std::int64_t kExact = std::int64_t{1} << 53;
+    if (value.scale >= 0 && value.scale <= 22 && value.unscaled > -kExact && value.unscaled < kExact) {
+        // Both operands are exact doubles, so one division rounds correctly.
+        static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        return static_cast<double>(value.unscaled) / kPow10[value.scale];
+    }
+    char buf[48];
+    char* p = std::to_chars(buf, buf + 24, value.unscaled).ptr;
+    *p++ = 'e';
+    p = std::to_chars(p, buf + sizeof buf, -static_cast<int>(value.scale)).ptr;
+    double result = 0;
+    std::from_chars(buf, p, result, std::chars_format::scientific);
+    return result;
+}
+
+bool roundHalfEven(double value, std::int32_t& out) {
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return false;
+    const double lower = std::floor(value);
+    const double rest = value - lower;  // exact
+    double result = lower;
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(lower, 2.0) != 0)) result = lower + 1;
+    if (result < -2147483648.0 || result > 2147483647.0) return false;
+    out = static_cast<std::int32_t>(result);
+    return true;
+}
+
+bool roundHalfEven(const Decimal& value, std::int32_t& out) {
+    Int128 result = 0;
+    if (value.scale <= 0) {
+        result = value.unscaled;
+        for (int s = value.scale; s < 0; ++s) {
+            result *= 10;
+            if (result > std::numeric_limits<std::int64_t>::max() || result < std::numeric_limits<std::int64_t>::min())
+                return false;
+        }
+    } else if (value.scale > 36) {
+        result = 0;  // |value| < 10^-18
+    } else {
+        Int128 divisor = 1;
+        for (int s = 0; s < value.scale; ++s) divisor *= 10;
+        const Int128 u = value.unscaled;
+        Int128 q = u / divisor;
+        Int128 r = u % divisor;  // same sign as u
+        const Int128 twice = (r < 0 ? -r : r) * 2;
+        if (twice > divisor || (twice == divisor && q % 2 != 0)) q += u < 0 ? -1 : 1;
+        result = q;
+    }
+    if (result < std::numeric_limits<std::int32_t>::min() || result > std::numeric_limits<std::int32_t>::max())
+        return false;
+    out = static_cast<std::int32_t>(result);
+    return true;
+}
+
+}  // namespace mig
