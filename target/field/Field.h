@@ -12,14 +12,14 @@
 namespace mig {
 
 struct FieldDef {
-    std::string name;
+    std::string name{};
     FieldKind kind = FieldKind::Text;
     int size = 0;       // text: greatest number of characters; decimal: digits after the separator
     int precision = 0;  // decimal: total digits
     bool required = false;
     bool key = false;
-    std::optional<double> minValue;  // no field of the target schema sets these
-    std::optional<double> maxValue;
+    std::optional<double> minValue{};  // no field of the target schema sets these
+    std::optional<double> maxValue{};
 };
 
 class Field {

@@ -14,46 +14,11 @@ __extension__ typedef __int128 Int128;
 // A magnitude as decimal digits: value = 0.d[0]d[1]... * 10^point, so `point` digits stand
 // before the decimal separator (negative: zeros after it first). No leading zeros; count 0 is zero.
 struct Digits {
-    char d[24];
+    char d[360];
     int count = 0;
     int point = 0;
     bool negative = false;
 };
-
-// The 17 significant digits of a finite double (exact enough to round any double again).
-void digitsOf(double value, Digits& out) {
-    out.negative = std::signbit(value);
-    value = std::fabs(value);
-    out.count = 0;
-    out.point = 0;
-    if (value == 0) return;
-    char buf[40];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 16);
-    // "d.dddddddddddddddde[+-]xx"
-    const char* p = buf;
-    out.d[out.count++] = *p++;
-    if (*p == '.') ++p;
-    while (p < r.ptr && *p != 'e') out.d[out.count++] = *p++;
-    int exponent = 0;
-    ++p;
-    std::from_chars(*p == '+' ? p + 1 : p, r.ptr, exponent);
-    out.point = exponent + 1;
-    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
-}
-
-void digitsOf(const Decimal& value, Digits& out) {
-    out.negative = value.unscaled < 0;
-    std::uint64_t magnitude = value.unscaled < 0 ? 0 - static_cast<std::uint64_t>(value.unscaled)
-                                                 : static_cast<std::uint64_t>(value.unscaled);
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
-    out.count = 0;
-    out.point = 0;
-    if (magnitude == 0) return;
-    for (const char* p = buf; p < r.ptr; ++p) out.d[out.count++] = *p;
-    out.point = static_cast<int>(r.ptr - buf) - value.scale;
-    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
-}
 
 // Keeps the first `keep` digits, rounding half away from zero; may carry into a new digit.
 void roundTo(Digits& x, int keep) {
@@ -80,6 +45,98 @@ void roundTo(Digits& x, int keep) {
     if (x.count == 0) x.point = 0;
 }
 
+// Whether |x| * 10^k lies exactly halfway between two integers. With |x| = m * 2^e, m odd:
+// x * 10^k = m * 5^k * 2^(e+k), a half when e + k = -1 and (for k < 0) 5^-k divides m.
+bool exactTie(double x, int k) {
+    int e = 0;
+    const double fraction = std::frexp(std::fabs(x), &e);
+    if (fraction == 0) return false;
+    auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    e -= 53;
+    while ((m & 1) == 0) {
+        m >>= 1;
+        ++e;
+    }
+    if (e + k != -1) return false;
+    if (k >= 0) return true;
+    if (k < -22) return false;  // 5^23 exceeds every 53-bit m
+    std::uint64_t p = 1;
+    for (int i = 0; i < -k; ++i) p *= 5;
+    return m % p == 0;
+}
+
+// The significant digits of a finite double rounded to `significant` digits, ties away from zero.
+void digitsOf(double value, int significant, Digits& out) {
+    out.negative = std::signbit(value);
+    value = std::fabs(value);
+    out.count = 0;
+    out.point = 0;
+    if (value == 0) return;
+    char buf[48];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, significant - 1);
+    auto exponentOf = [&](const char* end) {
+        const char* e = buf;
+        while (*e != 'e') ++e;
+        int exponent = 0;
+        std::from_chars(e[1] == '+' ? e + 2 : e + 1, end, exponent);
+        return exponent;
+    };
+    // Correct rounding resolves exact ties to even; the digits of a tie are exact one place
+    // further, and are rounded half up from there.
+    bool tie = exactTie(value, significant - 1 - exponentOf(r.ptr));
+    if (tie) r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, significant);
+    // "d.ddde[+-]xx"
+    const char* p = buf;
+    out.d[out.count++] = *p++;
+    if (*p == '.') ++p;
+    while (*p != 'e') out.d[out.count++] = *p++;
+    out.point = exponentOf(r.ptr) + 1;
+    if (tie) roundTo(out, significant);
+    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
+}
+
+// The digits of a finite double rounded to `decimals` places, ties away from zero.
+void fixedDigitsOf(double value, int decimals, Digits& out) {
+    out.negative = std::signbit(value);
+    value = std::fabs(value);
+    out.count = 0;
+    out.point = 0;
+    const bool tie = exactTie(value, decimals);
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, tie ? decimals + 1 : decimals);
+    const char* p = buf;
+    for (; p < r.ptr && *p != '.'; ++p) {
+        if (out.count == 0 && *p == '0') continue;
+        out.d[out.count++] = *p;
+        ++out.point;
+    }
+    if (p < r.ptr) ++p;
+    for (; p < r.ptr; ++p) {
+        if (out.count == 0 && *p == '0') {
+            --out.point;
+            continue;
+        }
+        out.d[out.count++] = *p;
+    }
+    if (out.count == 0) out.point = 0;
+    if (tie) roundTo(out, out.point + decimals);
+    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
+}
+
+void digitsOf(const Decimal& value, Digits& out) {
+    out.negative = value.unscaled < 0;
+    std::uint64_t magnitude = value.unscaled < 0 ? 0 - static_cast<std::uint64_t>(value.unscaled)
+                                                 : static_cast<std::uint64_t>(value.unscaled);
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
+    out.count = 0;
+    out.point = 0;
+    if (magnitude == 0) return;
+    for (const char* p = buf; p < r.ptr; ++p) out.d[out.count++] = *p;
+    out.point = static_cast<int>(r.ptr - buf) - value.scale;
+    while (out.count > 0 && out.d[out.count - 1] == '0') --out.count;
+}
+
 // Fixed notation with at least `minInt` integer digits and `minFrac`..`maxFrac` decimals.
 std::string writeFixed(Digits& x, int minInt, int minFrac, int maxFrac, char separator) {
     roundTo(x, x.point + maxFrac);
@@ -101,31 +158,46 @@ std::string writeFixed(Digits& x, int minInt, int minFrac, int maxFrac, char sep
     return out;
 }
 
-std::string formatPattern(Digits& x, std::string_view pattern, char separator) {
-    // Placeholders before and after the '.', counted; literal text is kept around the number.
-    std::size_t first = pattern.find_first_of("0#.");
-    std::size_t last = pattern.find_last_of("0#.");
-    if (first == std::string_view::npos) return std::string(pattern);
+struct Pattern {
+    std::string_view prefix, suffix;
     int minInt = 0, minFrac = 0, maxFrac = 0;
+    bool number = false;
+};
+
+constexpr int kMaxPatternDecimals = 40;
+
+Pattern parsePattern(std::string_view pattern) {
+    Pattern p;
+    const std::size_t first = pattern.find_first_of("0#.");
+    const std::size_t last = pattern.find_last_of("0#.");
+    if (first == std::string_view::npos) {
+        p.prefix = pattern;
+        return p;
+    }
+    p.number = true;
+    p.prefix = pattern.substr(0, first);
+    p.suffix = pattern.substr(last + 1);
     bool afterPoint = false;
     for (std::size_t i = first; i <= last; ++i) {
         const char c = pattern[i];
         if (c == '.') {
             afterPoint = true;
+        } else if (c == '0' && afterPoint) {
+            p.maxFrac = std::min(p.maxFrac + 1, kMaxPatternDecimals);
+            p.minFrac = p.maxFrac;
         } else if (c == '0') {
-            if (afterPoint) {
-                ++maxFrac;
-                minFrac = maxFrac;
-            } else {
-                ++minInt;
-            }
+            ++p.minInt;
         } else if (c == '#' && afterPoint) {
-            ++maxFrac;
+            p.maxFrac = std::min(p.maxFrac + 1, kMaxPatternDecimals);
         }
     }
-    std::string out(pattern.substr(0, first));
-    out += writeFixed(x, minInt, minFrac, maxFrac, separator);
-    out += pattern.substr(last + 1);
+    return p;
+}
+
+std::string writePattern(const Pattern& p, Digits& x, char separator) {
+    std::string out(p.prefix);
+    if (p.number) out += writeFixed(x, p.minInt, p.minFrac, p.maxFrac, separator);
+    out += p.suffix;
     return out;
 }
 
@@ -135,8 +207,7 @@ std::string formatGeneralFloat(double value, char decimalSeparator) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     Digits x;
-    digitsOf(value, x);
-    roundTo(x, 15);
+    digitsOf(value, 15, x);
     if (x.count == 0) return "0";
     const int exponent = x.point - 1;  // value = d.ddd * 10^exponent
     if (exponent < 15 && exponent >= -4)
@@ -188,15 +259,17 @@ std::string formatPattern000000(std::int64_t value) {
 
 std::string formatNumberPattern(double value, std::string_view pattern, char decimalSeparator) {
     if (!std::isfinite(value)) return formatGeneralFloat(value, decimalSeparator);
+    const Pattern p = parsePattern(pattern);
     Digits x;
-    digitsOf(value, x);
-    return formatPattern(x, pattern, decimalSeparator);
+    fixedDigitsOf(value, p.maxFrac, x);
+    return writePattern(p, x, decimalSeparator);
 }
 
 std::string formatNumberPattern(const Decimal& value, std::string_view pattern, char decimalSeparator) {
+    const Pattern p = parsePattern(pattern);
     Digits x;
     digitsOf(value, x);
-    return formatPattern(x, pattern, decimalSeparator);
+    return writePattern(p, x, decimalSeparator);
 }
 
 double decimalToDouble(const Decimal& value) {
