@@ -1,0 +1,71 @@
+#pragma once
+// Databases for the tests: a fresh embedded database with the target schema in a folder of its
+// own, and the loopback server's database behind the alias C:\korvelan\dados\korvelan.bd.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "target/db/Driver.h"
+
+namespace mig::test {
+
+// A temporary folder, removed with everything in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A fresh embedded database holding the target tables (sql/schema.sql), empty, character set
+// WIN1252. The schema is loaded once per test program into a template that each instance copies.
+class TestDatabase {
+public:
+    TestDatabase();
+    const std::string& path() const { return path_; }  // the database file
+    const std::string& folder() const { return folder_.path(); }
+    db::AttachParams params() const;  // the file, SYSDBA, WIN1252, dialect 3
+    std::unique_ptr<db::Attachment> attach() const { return db::Attachment::attach(params()); }
+
+    // Copies the empty template database to `file` (a path of this system).
+    static void copyTemplateTo(const std::string& file);
+
+private:
+    TempFolder folder_;
+    std::string path_;
+};
+
+// The loopback server the network tests use (scripts/test-server starts it).
+inline constexpr const char* kServerDatabase = "127.0.0.1:C:\\korvelan\\dados\\korvelan.bd";
+inline constexpr const char* kServerPassword = "tawnypike";
+db::AttachParams serverParams();  // kServerDatabase, SYSDBA, kServerPassword, WIN1252, dialect 3
+
+// Empty text when the server accepts SYSDBA on the alias; else what went wrong. Asked once per
+// test program.
+const std::string& serverProblem();
+// CI=true in the environment: a missing server is a failure there, not a reason to skip.
+bool runningUnderCi();
+// Deletes every row of every table of the server's database, in one committed transaction.
+void emptyServerTables();
+
+}  // namespace mig::test
+
+// In a test (or its SetUp): without the loopback server, skip with a visible message when run by
+// hand, fail under CI.
+#define MIG_REQUIRE_SERVER()                                                                    \
+    do {                                                                                        \
+        if (const std::string& migServerProblem_ = ::mig::test::serverProblem();                \
+            !migServerProblem_.empty()) {                                                       \
+            if (::mig::test::runningUnderCi())                                                  \
+                FAIL() << "The loopback Firebird server is required under CI: " << migServerProblem_; \
+            else                                                                                \
+                GTEST_SKIP() << "No loopback Firebird server (run scripts/test-server): "       \
+                             << migServerProblem_;                                              \
+        }                                                                                       \
+    } while (0)
