@@ -90,6 +90,7 @@ struct Client {
     IProvider* provider = master->getDispatcher();
     IAttachment* att = nullptr;
     unsigned dialect = 3;
+    bool lost = false;  // a call failed because the connection is gone
     std::vector<std::weak_ptr<TraHandle>> transactions;
 
     Client() = default;
@@ -116,9 +117,32 @@ struct Client {
         return (v && v[0] == isc_arg_gds) ? static_cast<std::int64_t>(v[1]) : 0;
     }
 
-    // Raises the failure of the last call, if any.
+    // Raises the failure of the last call, if any, noting first whether it means the
+    // connection is gone.
     void check() {
-        if (failed()) throw DbError(statusText(), statusCode());
+        if (!failed()) return;
+        if (meansLostConnection()) lost = true;
+        throw DbError(statusText(), statusCode());
+    }
+
+    bool meansLostConnection() {
+        const intptr_t* v = st.getErrors();
+        for (std::size_t i = 0; v && v[i] != isc_arg_end;) {
+            if (v[i] == isc_arg_gds) {
+                switch (v[i + 1]) {
+                    case isc_network_error:
+                    case isc_net_read_err:
+                    case isc_net_write_err:
+                    case isc_lost_db_connection:
+                    case isc_conn_lost:
+                    case isc_att_shutdown:
+                    case isc_shutdown: return true;
+                    default: break;
+                }
+            }
+            i += v[i] == isc_arg_cstring ? 3 : 2;
+        }
+        return false;
     }
 
     IAttachment* attachment() {
@@ -960,6 +984,8 @@ struct Attachment::Impl {
 Attachment::Attachment(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Attachment::~Attachment() { impl_->c->closeAttachment(); }
+
+bool Attachment::lost() const { return impl_->c->lost; }
 
 std::unique_ptr<Attachment> Attachment::attach(const AttachParams& params) {
     auto impl = std::make_unique<Impl>();

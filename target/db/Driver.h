@@ -178,6 +178,10 @@ public:
 
     char quoteChar() const { return '"'; }
 
+    // A call failed because the connection is gone (network failure, server or database shut
+    // down): every further call fails too, and only a new attachment can go on.
+    bool lost() const;
+
 private:
     struct Impl;
     explicit Attachment(std::unique_ptr<Impl> impl);

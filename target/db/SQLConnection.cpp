@@ -95,7 +95,10 @@ Isolation SQLConnection::isolation() const {
 bool SQLConnection::waitOnLocks() const { return sameName(params_.value("WaitOnLocks"), "true"); }
 
 void SQLConnection::Open() {
-    if (state_ == ConnectionState::Open) return;
+    if (state_ == ConnectionState::Open) {
+        if (!attachment_->lost()) return;
+        Close();  // the server went away: this use connects anew
+    }
     ++connectAttempts_;
     state_ = ConnectionState::Connecting;
     try {
@@ -129,7 +132,7 @@ std::unique_ptr<Transaction> SQLConnection::newTransaction() {
 }
 
 void SQLConnection::StartTransaction() {
-    if (InTransaction()) throw DbError("A transaction is already active");
+    if (InTransaction() && !attachment_->lost()) throw DbError("A transaction is already active");
     transaction_ = newTransaction();
 }
 
@@ -142,6 +145,8 @@ void SQLConnection::Commit() {
 void SQLConnection::Rollback() {
     if (!transaction_) return;
     auto tx = std::move(transaction_);
+    // With the connection gone the server has already discarded the transaction.
+    if (attachment_ && attachment_->lost()) return;
     tx->rollback();
 }
 
@@ -156,7 +161,7 @@ std::uint64_t SQLConnection::ExecuteDirect(std::string_view sql) {
     auto tx = newTransaction();
     std::uint64_t n = 0;
     {
-        auto stmt = attachment_->prepare(*tx, sql);
+        auto stmt = attachment_->prepare(*tx, sql);  // newTransaction() opened it
         n = stmt->execute(*tx);
     }
     tx->commit();

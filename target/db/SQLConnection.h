@@ -59,8 +59,9 @@ public:
 
     ConnectionState state() const { return state_; }
     bool Connected() const { return state_ == ConnectionState::Open; }
-    // Connects when closed. A failure raises DbError with the client's text and leaves the
-    // connection closed; the next use tries again.
+    // Connects when closed, and anew when the open attachment was lost (the server went away
+    // after connecting; the call that met the loss raised its error). A failure raises DbError
+    // with the client's text and leaves the connection closed; the next use tries again.
     void Open();
     // Rolls back an active transaction and detaches; nothing happens when closed.
     void Close();
@@ -77,7 +78,7 @@ public:
     // DbError while one is active; Commit fails when none is.
     void StartTransaction();
     void Commit();
-    void Rollback();  // nothing happens when none is active
+    void Rollback();  // nothing happens when none is active or the connection was lost
     bool InTransaction() const;
     Transaction& transaction();  // the active one; DbError when none
 
