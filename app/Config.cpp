@@ -1,0 +1,96 @@
+#include "app/Config.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <cstdio>
+#include <system_error>
+
+#include <QCoreApplication>
+
+namespace mig {
+
+std::string ProgramDir;
+std::string ServerAddress;
+
+std::string TrimBlanks(std::string_view text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && text[first] == ' ') ++first;
+    while (last > first && text[last - 1] == ' ') --last;
+    return std::string(text.substr(first, last - first));
+}
+
+namespace {
+
+void applyLine(std::string_view line, std::string& address) {
+    if (line.size() < kServerKey.size() || line.substr(0, kServerKey.size()) != kServerKey) return;
+    // Column 49 separates key and value and is never read; the value is columns 50 to 109.
+    std::string_view value = line.size() > 49 ? line.substr(49, 60) : std::string_view{};
+    std::string trimmed = TrimBlanks(value);
+    if (trimmed.size() > kServerAddressCapacity) trimmed.resize(kServerAddressCapacity);
+    address = std::move(trimmed);
+}
+
+}  // namespace
+
+std::string ServerAddressFromConfig(std::string_view contents, std::string address) {
+    const std::size_t eof = contents.find('\x1A');
+    if (eof != std::string_view::npos) contents = contents.substr(0, eof);
+    std::string line;
+    std::size_t pos = 0;
+    while (pos < contents.size()) {
+        std::size_t end = contents.find('\n', pos);
+        const bool lastLine = end == std::string_view::npos;
+        if (lastLine) end = contents.size();
+        std::string_view raw = contents.substr(pos, end - pos);
+        line.clear();
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            // A CR right before the LF ends the line; any other CR is dropped.
+            if (raw[i] != '\r') line.push_back(raw[i]);
+        }
+        applyLine(line, address);
+        pos = end + 1;
+    }
+    return address;
+}
+
+namespace {
+std::string gExecutableDirOverride;
+}  // namespace
+
+void SetExecutableDirForTesting(std::string dir) { gExecutableDirOverride = std::move(dir); }
+
+std::string ExecutableDir() {
+    if (!gExecutableDirOverride.empty()) return gExecutableDirOverride;
+    std::string path;
+    if (QCoreApplication::instance()) {
+        path = QCoreApplication::applicationFilePath().toStdString();
+    } else {
+        std::error_code ec;
+        path = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    }
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+void ReadServerAddress() {
+    ProgramDir = ExecutableDir();
+    const std::filesystem::path file = std::filesystem::path(ProgramDir) / std::string(kConfigFileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) throw ConfigMissing();
+
+    std::FILE* in = std::fopen(file.string().c_str(), "rb");
+    if (!in) throw std::runtime_error("Cannot open " + file.string() + ": " + std::strerror(errno));
+    std::string contents;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) contents.append(buffer, got);
+    const bool failed = std::ferror(in) != 0;
+    const int error = errno;
+    std::fclose(in);
+    if (failed) throw std::runtime_error("Cannot read " + file.string() + ": " + std::strerror(error));
+    ServerAddress = ServerAddressFromConfig(contents, ServerAddress);
+}
+
+}  // namespace mig

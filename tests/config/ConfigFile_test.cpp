@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Config.h"
+
+namespace mig {
+namespace {
+
+const std::string kKey(kServerKey);
+
+std::string keyLine(const std::string& fromColumn49) { return kKey + fromColumn49; }
+
+struct ConfigCase {
+    const char* name;
+    std::string contents;
+    std::string before;  // ServerAddress before the file is read
+    std::string expected;
+};
+
+class ServerAddressTable : public ::testing::TestWithParam<ConfigCase> {};
+
+TEST_P(ServerAddressTable, ReadsTheLastMatchingLine) {
+    const ConfigCase& c = GetParam();
+    EXPECT_EQ(ServerAddressFromConfig(c.contents, c.before), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Config, ServerAddressTable,
+    ::testing::Values(
+        ConfigCase{"plain", keyLine(" 192.168.0.10\n"), "", "192.168.0.10"},
+        ConfigCase{"no_line_end", keyLine(" 10.0.0.1"), "", "10.0.0.1"},
+        ConfigCase{"crlf", keyLine(" 10.0.0.1\r\n"), "", "10.0.0.1"},
+        ConfigCase{"lone_cr_dropped", keyLine(" 10.0\r.0.1\n"), "", "10.0.0.1"},
+        ConfigCase{"exactly_the_key", kKey + "\n", "old", ""},
+        ConfigCase{"value_in_column_49_loses_first_char", keyLine("10.0.0.1\n"), "", "0.0.0.1"},
+        ConfigCase{"key_in_other_case", "ip do servidor central.........................: 1.2.3.4\n", "", ""},
+        ConfigCase{"one_dot_less", "IP DO SERVIDOR CENTRAL........................: 1.2.3.4\n", "", ""},
+        ConfigCase{"missing_colon", "IP DO SERVIDOR CENTRAL......................... 1.2.3.4\n", "", ""},
+        ConfigCase{"prefix_of_key", "IP DO SERVIDOR CENTRAL....\n", "x", "x"},
+        ConfigCase{"blanks_trimmed", keyLine("      server1     \n"), "", "server1"},
+        ConfigCase{"tab_stays", keyLine(" \tserver1\n"), "", "\tserver1"},
+        ConfigCase{"cut_to_30", keyLine(" 123456789012345678901234567890XYZ\n"), "",
+                   "123456789012345678901234567890"},
+        ConfigCase{"cut_leaves_blank", keyLine(" 12345678901234567890123456789 X\n"), "",
+                   "12345678901234567890123456789 "},
+        ConfigCase{"columns_after_109_ignored", keyLine(" " + std::string(55, ' ') + "abcdeXYZ\n"), "",
+                   "abcde"},
+        ConfigCase{"later_line_wins", keyLine(" first\n") + keyLine(" second\n"), "", "second"},
+        ConfigCase{"later_empty_value_clears", keyLine(" first\n") + kKey + "\n", "", ""},
+        ConfigCase{"other_lines_ignored", "[section]\nfoo=bar\n" + keyLine(" host\n") + "junk\n", "", "host"},
+        ConfigCase{"ctrl_z_ends_file", keyLine(" first\n") + "\x1A" + keyLine(" second\n"), "", "first"},
+        ConfigCase{"long_line", std::string(5000, 'x') + "\n" + keyLine(" h\n"), "", "h"},
+        ConfigCase{"empty_file", "", "kept", "kept"}),
+    [](const ::testing::TestParamInfo<ConfigCase>& p) { return std::string(p.param.name); });
+
+TEST(TrimBlanks, OnlyTheBlankCounts) {
+    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
+    EXPECT_EQ(TrimBlanks("    "), "");
+    EXPECT_EQ(TrimBlanks(""), "");
+    EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
+}
+
+}  // namespace
+}  // namespace mig
