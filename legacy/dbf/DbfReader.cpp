@@ -1,0 +1,461 @@
+#include "legacy/dbf/DbfReader.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "target/field/Calendar.h"
+#include "target/field/Errors.h"
+#include "target/platform/CodePage.h"
+#include "target/platform/WindowsPath.h"
+
+namespace mig::dbf {
+namespace {
+
+constexpr std::int64_t kJulianDayOf18991230 = 2415019;
+constexpr double kMsPerDayD = 86'400'000.0;
+
+std::uint32_t byteAt(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
+std::uint32_t le32(std::string_view b) {
+    return byteAt(b, 0) | (byteAt(b, 1) << 8) | (byteAt(b, 2) << 16) | (byteAt(b, 3) << 24);
+}
+std::uint32_t be32(std::string_view b) {
+    return (byteAt(b, 0) << 24) | (byteAt(b, 1) << 16) | (byteAt(b, 2) << 8) | byteAt(b, 3);
+}
+std::uint64_t le64(std::string_view b) {
+    return le32(b) | (static_cast<std::uint64_t>(le32(b.substr(4))) << 32);
+}
+std::uint64_t be64(std::string_view b) {
+    return (static_cast<std::uint64_t>(be32(b)) << 32) | be32(b.substr(4));
+}
+
+bool allBytesAre(std::string_view raw, std::string_view set) {
+    return raw.find_first_not_of(set) == std::string_view::npos;
+}
+
+// dBase level 7 stores binary numbers so that their bytes sort as the numbers do: big-endian,
+// with the sign bit inverted for integers, and for doubles the sign bit inverted when positive
+// and every bit inverted when negative.
+std::int32_t level7Long(std::string_view raw) {
+    return static_cast<std::int32_t>(be32(raw) ^ 0x80000000u);
+}
+double level7Double(std::string_view raw) {
+    std::uint64_t bits = be64(raw);
+    bits = (bits & 0x8000000000000000ull) ? (bits ^ 0x8000000000000000ull) : ~bits;
+    return std::bit_cast<double>(bits);
+}
+
+std::int32_t dayOf(int year, int month, int day) { return makeDate(year, month, day)->days; }
+
+}  // namespace
+
+ParsedNumber parseNumberText(std::string_view raw) {
+    ParsedNumber out;
+    const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
+    if (first == std::string_view::npos) return out;  // Empty
+    const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
+    const std::string_view t = raw.substr(first, last - first + 1);
+    if (t.find('*') != std::string_view::npos) {
+        out.status = NumberText::Overflow;
+        return out;
+    }
+    out.status = NumberText::Bad;
+
+    // Validate the shape and copy it with "." as the decimal point.
+    char small[96];
+    std::string large;
+    char* buf = small;
+    if (t.size() >= sizeof small) {
+        large.resize(t.size() + 1);
+        buf = large.data();
+    }
+    std::size_t n = 0, i = 0;
+    bool negative = false;
+    if (t[i] == '+' || t[i] == '-') {
+        negative = t[i] == '-';
+        if (negative) buf[n++] = '-';
+        ++i;
+    }
+    std::size_t intDigits = 0, fracDigits = 0;
+    std::int64_t integer = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+        if (intDigits < 18) integer = integer * 10 + (t[i] - '0');
+        buf[n++] = t[i++];
+        ++intDigits;
+    }
+    bool point = false;
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        point = true;
+        buf[n++] = '.';
+        ++i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+            buf[n++] = t[i++];
+            ++fracDigits;
+        }
+    }
+    if (intDigits + fracDigits == 0) return out;
+    bool exponent = false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        exponent = true;
+        buf[n++] = 'e';
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) buf[n++] = t[i++];
+        std::size_t expDigits = 0;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+            buf[n++] = t[i++];
+            ++expDigits;
+        }
+        if (expDigits == 0) return out;
+    }
+    if (i != t.size()) return out;
+
+    out.status = NumberText::Ok;
+    if (!point && !exponent && intDigits <= 18) {
+        out.integral = true;
+        out.integer = negative ? -integer : integer;
+        out.value = static_cast<double>(out.integer);
+        return out;
+    }
+    double v = 0;
+    const auto res = std::from_chars(buf, buf + n, v);
+    if (res.ec != std::errc() || !std::isfinite(v)) {
+        out.status = NumberText::Bad;
+        return out;
+    }
+    out.value = v;
+    return out;
+}
+
+DbfReader::DbfReader(std::string_view dbf, std::string_view memo, MemoFormat memoFormat, std::string fileName,
+                     const ReadOptions& options)
+    : dbf_(dbf), fileName_(std::move(fileName)), header_(parseHeader(dbf, fileName_)), memo_(memo, memoFormat) {
+    const CodePage* page = nullptr;
+    if (header_.codePage > 0) page = CodePage::find(header_.codePage);
+    const bool unknown = !header_.codePageKnown || (header_.codePage > 0 && !page);
+    if (!page && options.fallbackCodePage > 0) page = CodePage::find(options.fallbackCodePage);
+    if (!page && unknown) {
+        char driver[8];
+        std::snprintf(driver, sizeof driver, "0x%02X", static_cast<unsigned>(header_.languageDriver));
+        std::string which = header_.codePage > 0 ? "code page " + std::to_string(header_.codePage)
+                                                 : std::string("language driver ") + driver;
+        if (!header_.languageDriverName.empty()) which += " (" + header_.languageDriverName + ")";
+        throw DataError("Unsupported " + which + " in " + fileName_);
+    }
+    codePage_ = page ? page : &CodePage::win1252();
+    scanRecords();
+}
+
+void DbfReader::scanRecords() {
+    const std::uint64_t body = dbf_.size() - header_.headerLength;
+    const std::uint64_t whole = body / header_.recordLength;
+    const std::uint64_t claimed = header_.headerRecordCount;
+    physicalCount_ = static_cast<std::int64_t>(std::min(whole, claimed));
+
+    if (whole < claimed) {
+        noteFile(AnomalyKind::RecordsMissing, 0, {},
+             "the header counts " + std::to_string(claimed) + " records, the file holds " + std::to_string(whole));
+        const std::uint64_t partial = body - whole * header_.recordLength;
+        if (partial > 0) {
+            const std::string_view tail = dbf_.substr(header_.headerLength + whole * header_.recordLength);
+            // A lone end-of-file mark is no record.
+            if (!(tail.size() == 1 && tail[0] == '\x1A')) {
+                noteFile(AnomalyKind::TruncatedRecord, static_cast<std::int64_t>(whole) + 1, tail,
+                     std::to_string(tail.size()) + " of " + std::to_string(header_.recordLength) +
+                         " bytes; not served");
+            }
+        }
+    } else if (whole > claimed) {
+        const std::uint64_t at = header_.headerLength + claimed * header_.recordLength;
+        if (dbf_[at] != '\x1A') {
+            noteFile(AnomalyKind::ExtraRecords, static_cast<std::int64_t>(claimed) + 1, {},
+                 std::to_string(whole - claimed) + " whole records after the " + std::to_string(claimed) +
+                     " the header counts; not served");
+        }
+    }
+
+    const char* base = dbf_.data() + header_.headerLength;
+    for (std::int64_t p = 0; p < physicalCount_; ++p) {
+        const char flag = base[static_cast<std::uint64_t>(p) * header_.recordLength];
+        if (flag == ' ') continue;
+        if (flag == '*') {
+            deleted_.push_back(static_cast<std::uint32_t>(p));
+        } else {
+            noteFile(AnomalyKind::BadFlag, p + 1, std::string_view(&flag, 1), "served as an active record");
+        }
+    }
+}
+
+void DbfReader::noteFile(AnomalyKind kind, std::int64_t record, std::string_view raw, std::string detail) const {
+    anomalies_.push_back(Anomaly{kind, fileName_, record, {}, std::string(raw), std::move(detail)});
+}
+
+void DbfReader::note(AnomalyKind kind, std::int64_t physical, int field, std::string_view raw,
+                     std::string detail) const {
+    // A value read again (the grid, then the migration) is noted once.
+    const std::uint64_t key = (static_cast<std::uint64_t>(physical) << 16) | static_cast<std::uint64_t>(field);
+    if (!noted_.insert(key).second) return;
+    anomalies_.push_back(Anomaly{kind, fileName_, physical + 1, header_.fields[static_cast<std::size_t>(field)].name,
+                                 std::string(raw), std::move(detail)});
+}
+
+int DbfReader::fieldIndex(std::string_view name) const {
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (equalsIgnoringCase(header_.fields[static_cast<std::size_t>(i)].name, name)) return i;
+    }
+    return -1;
+}
+
+bool DbfReader::isDeleted(std::int64_t physical) const {
+    return std::binary_search(deleted_.begin(), deleted_.end(), static_cast<std::uint32_t>(physical));
+}
+
+std::int64_t DbfReader::physicalOfRow(std::int64_t row) const {
+    // deleted_[i] - i is the number of served records before deleted_[i]; it never decreases.
+    std::size_t lo = 0, hi = deleted_.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (static_cast<std::int64_t>(deleted_[mid]) - static_cast<std::int64_t>(mid) <= row) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return row + static_cast<std::int64_t>(lo);
+}
+
+std::int64_t DbfReader::rowOfPhysical(std::int64_t physical) const {
+    const auto before = std::lower_bound(deleted_.begin(), deleted_.end(), static_cast<std::uint32_t>(physical));
+    return physical - (before - deleted_.begin());
+}
+
+std::int64_t DbfReader::nextServed(std::int64_t physical) const {
+    auto it = std::lower_bound(deleted_.begin(), deleted_.end(), static_cast<std::uint32_t>(physical));
+    while (physical < physicalCount_ && it != deleted_.end() && *it == physical) {
+        ++physical;
+        ++it;
+    }
+    return std::min(physical, physicalCount_);
+}
+
+std::string_view DbfReader::record(std::int64_t physical) const {
+    return dbf_.substr(header_.headerLength + static_cast<std::uint64_t>(physical) * header_.recordLength,
+                       header_.recordLength);
+}
+
+std::string_view DbfReader::rawField(std::int64_t physical, int field) const {
+    const FieldInfo& f = header_.fields[static_cast<std::size_t>(field)];
+    return record(physical).substr(f.offset, f.length);
+}
+
+bool DbfReader::nullFlag(std::int64_t physical, int bit) const {
+    const std::string_view flags = record(physical).substr(header_.nullFlags->offset, header_.nullFlags->length);
+    return (byteAt(flags, static_cast<std::size_t>(bit) / 8) >> (bit % 8)) & 1u;
+}
+
+Value DbfReader::value(std::int64_t physical, int field) const {
+    const FieldInfo& f = header_.fields[static_cast<std::size_t>(field)];
+    const std::string_view raw = record(physical).substr(f.offset, f.length);
+    if (f.nullBit >= 0 && nullFlag(physical, f.nullBit)) return {};
+    const bool level7 = header_.family == Family::DBase7;
+    switch (f.type) {
+        case 'C':
+            return decodeText(f, raw);
+        case 'V':
+        case 'Q': {
+            std::string_view used = raw;
+            if (f.varLengthBit >= 0 && nullFlag(physical, f.varLengthBit)) {
+                used = raw.substr(0, std::min<std::size_t>(byteAt(raw, raw.size() - 1), raw.size() - 1));
+            }
+            return f.translate ? Value(codePage_->toWin1252(used)) : Value(std::string(used));
+        }
+        case 'N':
+        case 'F':
+            return decodeNumber(f, raw, physical, field);
+        case 'D':
+            return decodeDate(raw, physical, field);
+        case 'L':
+            return decodeLogical(raw, physical, field);
+        case 'I':
+        case '+':
+            if (level7) {
+                if (allBytesAre(raw, std::string_view("\0", 1))) return {};
+                return Value(level7Long(raw));
+            }
+            return Value(static_cast<std::int32_t>(le32(raw)));
+        case 'O':
+        case 'B': {
+            if (f.memoPointer) return decodeMemo(f, raw, physical, field);
+            double v;
+            if (level7) {
+                if (allBytesAre(raw, std::string_view("\0", 1))) return {};
+                v = level7Double(raw);
+            } else {
+                v = std::bit_cast<double>(le64(raw));
+            }
+            if (!std::isfinite(v)) {
+                note(AnomalyKind::BadNumber, physical, field, raw, "not a finite number; read as empty");
+                return {};
+            }
+            return Value(v);
+        }
+        case 'Y':
+            return Value(static_cast<double>(static_cast<std::int64_t>(le64(raw))) / 10000.0);
+        case '@':
+        case 'T':
+            return decodeDateTime(f, raw, physical, field);
+        case 'M':
+        case 'G':
+        case 'P':
+        case 'W':
+            return decodeMemo(f, raw, physical, field);
+        default:
+            return {};
+    }
+}
+
+Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
+    // The text ends at the first NUL (padding some writers use); trailing blanks are dropped.
+    std::size_t end = raw.find('\0');
+    if (end == std::string_view::npos) end = raw.size();
+    while (end > 0 && raw[end - 1] == ' ') --end;
+    std::string out(raw.data(), end);
+    if (f.translate && !codePage_->isWin1252()) {
+        const auto& table = codePage_->toWin1252Table();
+        for (char& c : out) c = table[static_cast<unsigned char>(c)];
+    }
+    return Value(std::move(out));
+}
+
+Value DbfReader::decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {
+    const ParsedNumber n = parseNumberText(raw);
+    switch (n.status) {
+        case NumberText::Empty:
+            return {};
+        case NumberText::Overflow:
+            note(AnomalyKind::NumberOverflow, physical, field, raw, "the number did not fit its field; read as empty");
+            return {};
+        case NumberText::Bad:
+            note(AnomalyKind::BadNumber, physical, field, raw, "not a number; read as empty");
+            return {};
+        case NumberText::Ok:
+            break;
+    }
+    if (f.kind == FieldKind::Integer) {
+        if (n.integral && n.integer >= std::numeric_limits<std::int32_t>::min() &&
+            n.integer <= std::numeric_limits<std::int32_t>::max()) {
+            return Value(static_cast<std::int32_t>(n.integer));
+        }
+        if (n.value == std::floor(n.value) && n.value >= std::numeric_limits<std::int32_t>::min() &&
+            n.value <= std::numeric_limits<std::int32_t>::max()) {
+            return Value(static_cast<std::int32_t>(n.value));
+        }
+        note(AnomalyKind::BadNumber, physical, field, raw, "not a whole number in a field without decimals; read as empty");
+        return {};
+    }
+    return Value(n.value);
+}
+
+Value DbfReader::decodeDate(std::string_view raw, std::int64_t physical, int field) const {
+    if (allBytesAre(raw, std::string_view(" 0\0", 3))) return {};
+    int parts[3] = {0, 0, 0};
+    const int widths[3] = {4, 2, 2};
+    std::size_t at = 0;
+    for (int p = 0; p < 3; ++p) {
+        for (int k = 0; k < widths[p]; ++k, ++at) {
+            const char c = raw[at];
+            if (c < '0' || c > '9') {
+                note(AnomalyKind::ImpossibleDate, physical, field, raw, "read as empty");
+                return {};
+            }
+            parts[p] = parts[p] * 10 + (c - '0');
+        }
+    }
+    const auto date = makeDate(parts[0], parts[1], parts[2]);
+    if (!date) {
+        note(AnomalyKind::ImpossibleDate, physical, field, raw, "read as empty");
+        return {};
+    }
+    return Value(*date);
+}
+
+Value DbfReader::decodeLogical(std::string_view raw, std::int64_t physical, int field) const {
+    switch (raw[0]) {
+        case 'T': case 't': case 'Y': case 'y': return Value(true);
+        case 'F': case 'f': case 'N': case 'n': return Value(false);
+        case ' ': case '?': case '\0': return {};
+        default:
+            note(AnomalyKind::BadLogical, physical, field, raw, "read as empty");
+            return {};
+    }
+}
+
+Value DbfReader::decodeDateTime(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {
+    if (allBytesAre(raw, std::string_view("\0", 1)) || allBytesAre(raw, " ")) return {};
+    std::int64_t julian;
+    double ms;
+    if (f.type == '@' && header_.family == Family::DBase7) {
+        // Milliseconds since the start of Julian day 0, as a level-7 double.
+        const double total = level7Double(raw);
+        if (!std::isfinite(total) || total < 0) {
+            note(AnomalyKind::BadDateTime, physical, field, raw, "read as empty");
+            return {};
+        }
+        julian = static_cast<std::int64_t>(std::floor(total / kMsPerDayD));
+        ms = total - static_cast<double>(julian) * kMsPerDayD;
+    } else {
+        // Julian day number and milliseconds since midnight, little-endian.
+        julian = le32(raw);
+        const std::uint32_t msOfDay = le32(raw.substr(4));
+        if (julian == 0 && msOfDay == 0) return {};
+        ms = msOfDay;
+    }
+    static const std::int32_t firstDay = dayOf(1, 1, 1);
+    static const std::int32_t lastDay = dayOf(9999, 12, 31);
+    const std::int64_t days = julian - kJulianDayOf18991230;
+    if (days < firstDay || days > lastDay || ms < 0 || ms >= kMsPerDayD) {
+        note(AnomalyKind::BadDateTime, physical, field, raw, "outside years 1 to 9999; read as empty");
+        return {};
+    }
+    const auto whole = static_cast<std::int32_t>(std::llround(ms));
+    return Value(DateTime{toDateTimeNumber(Date{static_cast<std::int32_t>(days)}, Time{std::min(whole, kMsPerDay - 1)})});
+}
+
+Value DbfReader::decodeMemo(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {
+    std::uint64_t block = 0;
+    if (f.length == 4) {
+        block = le32(raw);
+    } else {
+        const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
+        if (first == std::string_view::npos) return {};
+        const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
+        for (const char c : raw.substr(first, last - first + 1)) {
+            if (c < '0' || c > '9') {
+                note(AnomalyKind::BadMemoPointer, physical, field, raw, "read as empty");
+                return {};
+            }
+            block = block * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+    }
+    if (block == 0) return {};
+    if (block > std::numeric_limits<std::uint32_t>::max() || memo_.format() == MemoFormat::None) {
+        note(AnomalyKind::MemoOutOfRange, physical, field, raw, "read as empty");
+        return {};
+    }
+    const MemoReader::Memo m = memo_.read(static_cast<std::uint32_t>(block));
+    if (m.status == MemoReader::Status::OutOfRange) {
+        note(AnomalyKind::MemoOutOfRange, physical, field, raw, "past the end of the memo file; read as empty");
+        return {};
+    }
+    if (m.status == MemoReader::Status::CutShort) {
+        note(AnomalyKind::MemoCutShort, physical, field, raw,
+             "the memo file ends inside it; " + std::to_string(m.data.size()) + " bytes read");
+    }
+    if (f.translate && m.text) return Value(codePage_->toWin1252(m.data));
+    return Value(std::string(m.data));
+}
+
+}  // namespace mig::dbf

@@ -1,0 +1,109 @@
+#pragma once
+// Reads the records of a dBase table from its bytes (and its memo file's bytes): records in
+// natural order, deleted ones skipped, every value decoded into a field value of its kind.
+// Nothing here touches a file; DbfFile maps the files and hands their bytes over.
+//
+// Record numbers: a "physical" number counts every record slot of the file from 0; a "row"
+// counts only the records served (those not marked deleted), from 0.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "legacy/dbf/Anomaly.h"
+#include "legacy/dbf/DbfHeader.h"
+#include "legacy/dbf/MemoReader.h"
+#include "target/field/Value.h"
+
+namespace mig {
+class CodePage;
+}
+
+namespace mig::dbf {
+
+struct ReadOptions {
+    // Code page of the text of a file that records none, or records one this program does
+    // not know. 0: a file that records none is read as WIN1252 (its bytes pass unchanged),
+    // and one that records an unknown code page fails to open.
+    int fallbackCodePage = 0;
+};
+
+class DbfReader {
+public:
+    // `dbf` and `memo` must outlive the reader. `memoFormat` is None when the table has no
+    // memo file. Fails with DataError naming `fileName` for a bad header.
+    DbfReader(std::string_view dbf, std::string_view memo, MemoFormat memoFormat, std::string fileName,
+              const ReadOptions& options = {});
+
+    const Header& header() const { return header_; }
+    const std::string& fileName() const { return fileName_; }
+    const CodePage& codePage() const { return *codePage_; }
+
+    int fieldCount() const { return static_cast<int>(header_.fields.size()); }
+    const FieldInfo& field(int index) const { return header_.fields[static_cast<std::size_t>(index)]; }
+    // Index of the field of that name, compared without regard to case; -1 when none.
+    int fieldIndex(std::string_view name) const;
+
+    // Record slots the file holds in full, up to the header's count.
+    std::int64_t physicalCount() const { return physicalCount_; }
+    // Records served: the physical ones not marked deleted.
+    std::int64_t rowCount() const { return physicalCount_ - static_cast<std::int64_t>(deleted_.size()); }
+    bool isDeleted(std::int64_t physical) const;
+    std::int64_t physicalOfRow(std::int64_t row) const;
+    std::int64_t rowOfPhysical(std::int64_t physical) const;  // for a record not deleted
+    // The first record served at or after `physical`; physicalCount() when none.
+    std::int64_t nextServed(std::int64_t physical) const;
+
+    // The bytes of one record (flag byte first) and of one field in it.
+    std::string_view record(std::int64_t physical) const;
+    std::string_view rawField(std::int64_t physical, int field) const;
+
+    // The value of a field of a record, decoded into the alternative of the field's kind;
+    // std::monostate for an empty (null) value. Records an anomaly where the bytes cannot be
+    // read, once per record and field.
+    Value value(std::int64_t physical, int field) const;
+
+    // Anomalies found so far: those of the file as a whole and of record flags when the
+    // reader is made, those of values as they are read.
+    const std::vector<Anomaly>& anomalies() const { return anomalies_; }
+
+private:
+    void scanRecords();
+    // An anomaly of the file or of a record (`record` numbered from 1, 0 for the whole file).
+    void noteFile(AnomalyKind kind, std::int64_t record, std::string_view raw, std::string detail) const;
+    // An anomaly of one value, noted once per record and field.
+    void note(AnomalyKind kind, std::int64_t physical, int field, std::string_view raw, std::string detail) const;
+
+    Value decodeText(const FieldInfo& f, std::string_view raw) const;
+    Value decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
+    Value decodeDate(std::string_view raw, std::int64_t physical, int field) const;
+    Value decodeLogical(std::string_view raw, std::int64_t physical, int field) const;
+    Value decodeMemo(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
+    Value decodeDateTime(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
+    bool nullFlag(std::int64_t physical, int bit) const;
+
+    std::string_view dbf_;
+    std::string fileName_;
+    Header header_;
+    MemoReader memo_;
+    const CodePage* codePage_ = nullptr;
+    std::int64_t physicalCount_ = 0;
+    std::vector<std::uint32_t> deleted_;  // physical numbers of deleted records, ascending
+    mutable std::vector<Anomaly> anomalies_;
+    mutable std::unordered_set<std::uint64_t> noted_;  // record and field of each value anomaly
+};
+
+// Parsing of the text of N and F fields, exposed for its tests.
+enum class NumberText : std::uint8_t { Ok, Empty, Overflow, Bad };
+struct ParsedNumber {
+    NumberText status = NumberText::Empty;
+    double value = 0;
+    bool integral = false;   // written without fraction or exponent
+    std::int64_t integer = 0;  // the value when integral and within 18 digits
+};
+// Blanks and NULs around the number are ignored; "," is taken as the decimal point like ".";
+// an exponent is accepted; a value of "*" characters is an overflow.
+ParsedNumber parseNumberText(std::string_view raw);
+
+}  // namespace mig::dbf

@@ -1,0 +1,43 @@
+#pragma once
+// The blocks of a memo file (.DBT or .FPT), read from the file's bytes.
+#include <cstdint>
+#include <string_view>
+
+#include "legacy/dbf/DbfHeader.h"
+
+namespace mig::dbf {
+
+class MemoReader {
+public:
+    enum class Status : std::uint8_t {
+        Ok,
+        OutOfRange,  // the block lies outside the file (or inside its header)
+        CutShort,    // the memo's length runs past the end of the file; data holds what is there
+    };
+    struct Memo {
+        Status status = Status::Ok;
+        std::string_view data;  // points into the memo file's bytes
+        bool text = true;       // false for a FoxPro block of picture or object type
+    };
+
+    MemoReader() = default;
+    // `bytes` must outlive the reader.
+    MemoReader(std::string_view bytes, MemoFormat format);
+
+    MemoFormat format() const { return format_; }
+    std::uint32_t blockSize() const { return blockSize_; }
+
+    // The memo in block `block` (a non-zero block number from a record).
+    Memo read(std::uint32_t block) const;
+
+private:
+    Memo readDBase3(std::uint64_t offset) const;
+    Memo readDBase4(std::uint64_t offset) const;
+    Memo readFoxPro(std::uint64_t offset) const;
+
+    std::string_view bytes_;
+    MemoFormat format_ = MemoFormat::None;
+    std::uint32_t blockSize_ = 512;
+};
+
+}  // namespace mig::dbf
