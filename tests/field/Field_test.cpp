@@ -8,6 +8,7 @@
 
 #include "target/field/Errors.h"
 #include "target/field/Field.h"
+#include "target/field/Messages.h"
 #include "target/field/Win1252.h"
 #include "tests/field/MemoryField.h"
 #include "tests/field/Printers.h"
@@ -409,6 +410,15 @@ TEST(RecordSet, MissingFieldFailsWithTheRecordSetsName) {
     } catch (const DataError& e) {
         EXPECT_STREQ(e.what(), "FormaFar: Field 'CODIGOX' not found");
     }
+}
+
+TEST(Messages, ArgumentsAreInsertedAsTheyStand) {
+    // A text holding a placeholder is not filled again.
+    EXPECT_EQ(msg::formatMessage(msg::kInvalidIntegerForField, {"50%s", "F%g"}),
+              "'50%s' is not a valid integer value for field 'F%g'");
+    EXPECT_EQ(msg::formatMessage(msg::kOutOfRange, {"1", "N", "0", "0"}),
+              "1 is not a valid value for field 'N'. The allowed range is 0 to 0");
+    EXPECT_EQ(msg::formatMessage("100%% of %s", {"x"}), "100% of x");
 }
 
 TEST(KindName, NamesAsTheMessagesWriteThem) {
