@@ -1,0 +1,52 @@
+#pragma once
+// A fresh embedded target database with a connection pointed at it, the chains of the data
+// module built over that connection on demand, and a second attachment that sees only what
+// was committed.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "target/dataset/DataSetChain.h"
+#include "target/db/SQLConnection.h"
+#include "tests/support/TestDatabase.h"
+
+namespace mig::test {
+
+class TargetDb {
+public:
+    TargetDb() { connection.Params().setValue("Database", db.path()); }
+
+    // The chain of that client dataset ("FormaFar").
+    DataSetChain& chain(std::string_view clientDataSet) {
+        auto& slot = chains_[std::string(clientDataSet)];
+        if (!slot) slot = std::make_unique<DataSetChain>(*findChain(clientDataSet), connection);
+        return *slot;
+    }
+    ClientDataSet& dataSet(std::string_view clientDataSet) { return chain(clientDataSet).dataSet; }
+
+    // Runs one statement in a transaction of its own.
+    void exec(std::string_view sql) { connection.ExecuteDirect(sql); }
+
+    // The first column of every row, as committed, read as text ("<null>" for null).
+    std::vector<std::string> column(std::string_view sql) {
+        auto att = db.attach();
+        auto tx = att->startTransaction();
+        auto st = att->prepare(*tx, sql);
+        st->open(*tx);
+        std::vector<std::string> out;
+        while (st->fetch()) out.push_back(st->isNull(0) ? "<null>" : std::string(st->text(0)));
+        return out;
+    }
+    int count(std::string_view table) {
+        return std::stoi(column("select cast(count(*) as varchar(20)) from " + std::string(table)).at(0));
+    }
+
+    TestDatabase db;
+    db::SQLConnection connection;
+
+private:
+    std::map<std::string, std::unique_ptr<DataSetChain>> chains_;
+};
+
+}  // namespace mig::test
