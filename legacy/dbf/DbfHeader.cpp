@@ -96,13 +96,14 @@ bool knownType(char t) {
     }
 }
 
-// Whether the level-7 layout describes this file: plausible descriptors ending in 0x0D
-// inside the header, and fields that fit the record.
+// Whether the level-7 layout describes this file: plausible descriptors ending in 0x0D inside
+// the header (or filling it exactly, the terminator missing), and fields that fit the record.
 bool fitsLevel7(std::string_view file, std::uint32_t headerLength, std::uint32_t recordLength) {
     if (headerLength < 68 + 1 || file.size() < 68) return false;
     bool terminated = false;
     const auto fields = readDescriptors(file, 68, 48, headerLength, true, terminated);
-    if (!terminated || fields.empty()) return false;
+    if (fields.empty()) return false;
+    if (!terminated && 68 + 48 * fields.size() != headerLength) return false;
     std::uint64_t sum = 1;
     for (const auto& f : fields) {
         if (!plausibleName(f.name) || !knownType(f.type) || f.length == 0) return false;

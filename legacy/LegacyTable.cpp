@@ -1,0 +1,191 @@
+#include "legacy/LegacyTable.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "legacy/dbf/DbfFile.h"
+#include "target/field/Errors.h"
+#include "target/field/FieldName.h"
+#include "target/field/Win1252.h"
+#include "target/platform/CodePage.h"
+#include "target/platform/WindowsPath.h"
+
+namespace mig {
+namespace {
+
+FieldDef defOf(const dbf::FieldInfo& info) {
+    FieldDef def;
+    def.name = info.name;
+    def.kind = info.kind;
+    if (info.kind == FieldKind::Text) def.size = static_cast<int>(info.length);
+    if (info.type == 'N' || info.type == 'F') {
+        def.precision = static_cast<int>(info.length);
+        def.size = info.decimals;
+    }
+    return def;
+}
+
+// A path for a message: the Windows path, and where it leads on this system when that differs.
+std::string shownPath(const std::string& windowsPath, const std::string& nativePath) {
+    if (windowsPath == nativePath) return windowsPath;
+    return windowsPath + " (" + utf8ToWin1252(nativePath) + ")";
+}
+
+int codePageFromEnvironment() {
+    const char* value = std::getenv(kLegacyCodePageVariable);
+    if (!value || !*value) return 0;
+    char* end = nullptr;
+    const long number = std::strtol(value, &end, 10);
+    if (*end != '\0' || !CodePage::find(static_cast<int>(number))) {
+        throw DataError(std::string(kLegacyCodePageVariable) + ": unknown code page '" + value + "'");
+    }
+    return static_cast<int>(number);
+}
+
+}  // namespace
+
+// A field of the current record.
+class LegacyTable::LegacyField : public Field {
+public:
+    LegacyField(FieldDef def, const LegacyTable& table, int column) : Field(std::move(def)), table_(table), column_(column) {}
+    Value value() const override { return table_.currentValue(column_); }
+    void store(Value) override { throw DataError(table_.name() + ": Cannot modify a read-only dataset"); }
+
+private:
+    const LegacyTable& table_;
+    int column_;
+};
+
+// A field holding one value, through which the grid's values are written as text.
+class LegacyTable::DetachedField : public Field {
+public:
+    explicit DetachedField(FieldDef def) : Field(std::move(def)) {}
+    Value value() const override { return held; }
+    void store(Value v) override { held = std::move(v); }
+    Value held;
+};
+
+LegacyTable::LegacyTable(std::string componentName, std::string fileName, std::string folder)
+    : RecordSet(std::move(componentName)), fileName_(std::move(fileName)), folder_(std::move(folder)) {}
+
+LegacyTable::~LegacyTable() = default;
+
+std::string LegacyTable::path() const { return file_ ? file_->path() : std::string(); }
+
+void LegacyTable::Open() {
+    if (Active()) return;
+    namespace fs = std::filesystem;
+    const std::string folder = resolveWindowsPath(folder_);
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) throw DataError("Directory not found: " + shownPath(folder_, folder));
+
+    const bool hasExtension = fs::path(fileName_).has_extension();
+    const std::string wanted = hasExtension ? fileName_ : fileName_ + ".DBF";
+    const auto found = findEntryIgnoringCase(folder, wanted);
+    const std::string windowsFile = folder_ + (folder_.ends_with('\\') ? "" : "\\") + wanted;
+    if (!found) throw DataError("Table file not found: " + shownPath(windowsFile, (fs::path(folder) / wanted).string()));
+
+    dbf::ReadOptions options;
+    options.fallbackCodePage = fallbackCodePage_ ? fallbackCodePage_ : codePageFromEnvironment();
+    auto file = std::make_unique<dbf::DbfFile>((fs::path(folder) / *found).string(), options);
+
+    std::vector<std::unique_ptr<LegacyField>> fields;
+    std::vector<std::unique_ptr<DetachedField>> display;
+    const dbf::DbfReader& reader = file->reader();
+    for (int i = 0; i < reader.fieldCount(); ++i) {
+        fields.push_back(std::make_unique<LegacyField>(defOf(reader.field(i)), *this, i));
+        display.push_back(std::make_unique<DetachedField>(defOf(reader.field(i))));
+    }
+    file_ = std::move(file);
+    fields_ = std::move(fields);
+    display_ = std::move(display);
+    lastAnomalies_.clear();
+    First();
+}
+
+void LegacyTable::Close() {
+    if (!Active()) return;
+    lastAnomalies_ = file_->reader().anomalies();
+    fields_.clear();
+    display_.clear();
+    file_.reset();
+    current_ = -1;
+    eof_ = true;
+}
+
+void LegacyTable::requireActive() const {
+    if (!Active()) throw DataError(name() + ": Cannot perform this operation on a closed dataset");
+}
+
+void LegacyTable::First() {
+    requireActive();
+    const dbf::DbfReader& reader = file_->reader();
+    const std::int64_t first = reader.nextServed(0);
+    if (first >= reader.physicalCount()) {
+        current_ = -1;
+        eof_ = true;
+    } else {
+        current_ = first;
+        eof_ = false;
+    }
+}
+
+void LegacyTable::Next() {
+    requireActive();
+    if (eof_) return;
+    const dbf::DbfReader& reader = file_->reader();
+    const std::int64_t next = reader.nextServed(current_ + 1);
+    if (next >= reader.physicalCount()) {
+        eof_ = true;  // the position stays on the last record
+    } else {
+        current_ = next;
+    }
+}
+
+std::int64_t LegacyTable::recordCount() const { return Active() ? file_->reader().rowCount() : 0; }
+
+std::int64_t LegacyTable::recNo() const {
+    if (!Active() || current_ < 0) return -1;
+    return file_->reader().rowOfPhysical(current_);
+}
+
+Field& LegacyTable::field(int index) { return *fields_.at(static_cast<std::size_t>(index)); }
+
+Field* LegacyTable::FindField(std::string_view fieldName) {
+    for (const auto& f : fields_) {
+        if (sameFieldName(f->name(), fieldName)) return f.get();
+    }
+    return nullptr;
+}
+
+Value LegacyTable::currentValue(int column) const {
+    if (!Active() || current_ < 0) return {};
+    return file_->reader().value(current_, column);
+}
+
+std::string LegacyTable::columnName(int column) const {
+    if (!Active() || column < 0 || column >= file_->reader().fieldCount()) return {};
+    return file_->reader().field(column).name;
+}
+
+Value LegacyTable::valueAt(std::int64_t row, int column) const {
+    if (!Active() || row < 0 || row >= recordCount() || column < 0 || column >= file_->reader().fieldCount()) return {};
+    const dbf::DbfReader& reader = file_->reader();
+    return reader.value(reader.physicalOfRow(row), column);
+}
+
+std::string LegacyTable::displayText(std::int64_t row, int column) const {
+    Value v = valueAt(row, column);
+    if (isNull(v)) return {};
+    DetachedField& probe = *display_[static_cast<std::size_t>(column)];
+    if (probe.kind() == FieldKind::Blob) return "(BLOB)";
+    probe.held = std::move(v);
+    return probe.asText();
+}
+
+const std::vector<dbf::Anomaly>& LegacyTable::anomalies() const {
+    return Active() ? file_->reader().anomalies() : lastAnomalies_;
+}
+
+}  // namespace mig
