@@ -352,7 +352,7 @@ bool rescale(std::int64_t unscaled, int from, int to, std::int64_t& out) {
 bool doubleToDecimal(double d, std::int64_t& unscaled, int& scale) {
     if (!std::isfinite(d)) return false;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15e", d);  // d.ddddddddddddddde[+-]xx
+    std::snprintf(buf, sizeof buf, "%.14e", d);  // d.dddddddddddddde[+-]xx: 15 digits
     const char* p = buf;
     bool negative = false;
     if (*p == '-') {
@@ -427,8 +427,16 @@ void iscToCivil(std::int32_t isc, int& y, unsigned& m, unsigned& d) {
     y = static_cast<int>(yoe + era * 400) + (m <= 2);
 }
 
-// A DateTime's day (since 1899-12-30) and time of day in ten-thousandths of a second.
-void splitDateTime(double v, std::int32_t& days, std::uint32_t& units) {
+// Days since 1899-12-30 of 1 January of year 1 and of 31 December 9999.
+constexpr std::int32_t kFirstDay = -693593;
+constexpr std::int32_t kLastDay = 2958465;
+
+bool validDays(std::int32_t days) { return days >= kFirstDay && days <= kLastDay; }
+
+// A DateTime's day (since 1899-12-30) and time of day in ten-thousandths of a second; false
+// when it lies outside the years 1 to 9999.
+bool splitDateTime(double v, std::int32_t& days, std::uint32_t& units) {
+    if (!std::isfinite(v) || v < kFirstDay - 1.0 || v > kLastDay + 1.0) return false;
     double whole = std::trunc(v);
     auto t = static_cast<std::int64_t>(std::llround(std::fabs(v - whole) * 86400000.0)) * 10;
     if (t >= kTimeUnitsPerDay) {
@@ -437,6 +445,7 @@ void splitDateTime(double v, std::int32_t& days, std::uint32_t& units) {
     }
     days = static_cast<std::int32_t>(whole);
     units = static_cast<std::uint32_t>(t);
+    return validDays(days);
 }
 
 template <typename T>
@@ -683,13 +692,14 @@ void Statement::Impl::bindOne(ITransaction* tra, std::size_t i, const Value& v) 
             if (const auto* d = std::get_if<Date>(&v)) days = d->days;
             else if (const auto* dt = std::get_if<DateTime>(&v)) {
                 std::uint32_t units = 0;
-                splitDateTime(dt->value, days, units);
+                if (!splitDateTime(dt->value, days, units)) throw DbError(where + "invalid date");
             } else if (const auto* ts = std::get_if<Timestamp>(&v)) {
                 if (ts->month < 1 || ts->month > 12 || ts->day < 1 ||
                     ts->day > daysInMonth(ts->year, ts->month) || ts->year < 1)
                     throw DbError(where + "invalid date");
                 days = civilToIsc(ts->year, ts->month, ts->day) - kDateOffset;
             } else refuse(i, v);
+            if (!validDays(days)) throw DbError(where + "invalid date");
             put<ISC_DATE>(dst, days + kDateOffset);
             return;
         }
@@ -712,10 +722,11 @@ void Statement::Impl::bindOne(ITransaction* tra, std::size_t i, const Value& v) 
             } else if (const auto* dt = std::get_if<DateTime>(&v)) {
                 std::int32_t days = 0;
                 std::uint32_t units = 0;
-                splitDateTime(dt->value, days, units);
+                if (!splitDateTime(dt->value, days, units)) throw DbError(where + "invalid timestamp");
                 out.timestamp_date = days + kDateOffset;
                 out.timestamp_time = units;
             } else if (const auto* d = std::get_if<Date>(&v)) {
+                if (!validDays(d->days)) throw DbError(where + "invalid timestamp");
                 out.timestamp_date = d->days + kDateOffset;
             } else refuse(i, v);
             put<ISC_TIMESTAMP>(dst, out);

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "target/db/Driver.h"
@@ -17,26 +15,9 @@ namespace {
 
 using db::DbError;
 
-// Sets an environment variable for the life of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (saved_) ::setenv(name_, saved_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 TEST(DatabaseLocation, ServerPartGoesToTheServerUnchanged) {
     TempFolder drive;
-    EnvVar env("KORVELAN_DRIVE_C", drive.path());
+    ScopedEnv env("KORVELAN_DRIVE_C", drive.path());
     const std::string mapped = drive.path() + "/korvelan/dados/korvelan.bd";
     struct Case {
         std::string database;
@@ -265,7 +246,8 @@ TEST_F(Driver, DatesAndTimestamps) {
         EXPECT_EQ(std::get<std::string>(r[1]), k.asText);
     }
     for (const Value& bad : {Value{Timestamp{2023, 2, 29, 0, 0, 0, 0}}, Value{Timestamp{}},
-                             Value{Timestamp{2024, 1, 1, 24, 0, 0, 0}}, Value{std::string("2024-01-01")}}) {
+                             Value{Timestamp{2024, 1, 1, 24, 0, 0, 0}}, Value{std::string("2024-01-01")},
+                             Value{Date{2958466}}, Value{DateTime{1e12}}, Value{DateTime{std::nan("")}}}) {
         EXPECT_THROW(exec("insert into CLIENTES (ESTACAO, CODIGO, DATAULTIMALTERACAO) values ('02', 1, ?)", {bad}),
                      DbError);
     }

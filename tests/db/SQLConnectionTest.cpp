@@ -2,7 +2,6 @@
 // parameter list, connecting on demand, failed connects and the providers' transaction.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -161,9 +160,7 @@ TEST_F(EmbeddedConnection, ProvidersTransaction) {
 // file named by the Windows path, opened in this process.
 TEST(EmbeddedWindowsPath, DatabaseWithoutServerPartOpensTheMappedFile) {
     TempFolder drive;
-    const char* old = std::getenv("KORVELAN_DRIVE_C");
-    const std::string saved = old ? old : "";
-    ::setenv("KORVELAN_DRIVE_C", drive.path().c_str(), 1);
+    ScopedEnv env("KORVELAN_DRIVE_C", drive.path());
     // Spelt differently on disk: the path's components are matched without regard to case.
     TestDatabase::copyTemplateTo(drive.path() + "/KORVELAN/Dados/korvelan.BD");
 
@@ -179,12 +176,6 @@ TEST(EmbeddedWindowsPath, DatabaseWithoutServerPartOpensTheMappedFile) {
     st->open(*tx);
     ASSERT_TRUE(st->fetch());
     EXPECT_EQ(st->text(0), "1");
-    st.reset();
-    tx.reset();
-    direct.reset();
-    c.Close();
-    if (old) ::setenv("KORVELAN_DRIVE_C", saved.c_str(), 1);
-    else ::unsetenv("KORVELAN_DRIVE_C");
 }
 
 // A failed connect raises the client's text and leaves the connection closed; once the cause

@@ -74,6 +74,16 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ec);
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (saved_) ::setenv(name_, saved_->c_str(), 1);
+    else ::unsetenv(name_);
+}
+
 TestDatabase::TestDatabase() : path_(folder_.path() + "/target.fdb") { copyTemplateTo(path_); }
 
 db::AttachParams TestDatabase::params() const { return embeddedParams(path_); }
