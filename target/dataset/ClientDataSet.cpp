@@ -400,7 +400,7 @@ void ClientDataSet::Post() {
     if (state_ == DataSetState::Insert) {
         const RowStore::Record record = encodeBuffer();
         rows_.push_back(Row{record, static_cast<std::int32_t>(changes_.size())});
-        changes_.push_back(Change{ChangeStatus::Inserted, record, nullptr, assigned_, {}});
+        changes_.push_back(Change{ChangeStatus::Inserted, record, nullptr, assigned_, {}, -1});
         cur_ = static_cast<int>(rows_.size()) - 1;
         bof_ = eof_ = false;
         endFilling();
@@ -420,7 +420,7 @@ void ClientDataSet::Post() {
     const RowStore::Record record = encodeBuffer();
     if (row.change < 0) {
         row.change = static_cast<std::int32_t>(changes_.size());
-        changes_.push_back(Change{ChangeStatus::Modified, record, row.record, diff, {}});
+        changes_.push_back(Change{ChangeStatus::Modified, record, row.record, diff, {}, -1});
     } else {
         Change& c = changes_[static_cast<std::size_t>(row.change)];
         c.current = record;
@@ -465,7 +465,7 @@ void ClientDataSet::Delete() {
     const auto at = static_cast<std::size_t>(cur_);
     const Row row = rows_[at];
     if (row.change < 0) {
-        changes_.push_back(Change{ChangeStatus::Deleted, nullptr, row.record, {}, {}});
+        changes_.push_back(Change{ChangeStatus::Deleted, nullptr, row.record, {}, {}, -1});
     } else {
         Change& c = changes_[static_cast<std::size_t>(row.change)];
         if (c.status == ChangeStatus::Inserted) {

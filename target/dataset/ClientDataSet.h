@@ -123,6 +123,10 @@ public:
     CachedChange change(int index) const;
     ChangeStatus changeStatus(int index) const { return changes_.at(static_cast<std::size_t>(index)).status; }
     const std::string& changeError(int index) const { return changes_.at(static_cast<std::size_t>(index)).error; }
+    // A number the caller attaches to a cached change (which legacy record it came from, say);
+    // it stays with the change until the change leaves the cache. -1 when none was set.
+    void setChangeTag(int index, std::int64_t tag) { changes_.at(static_cast<std::size_t>(index)).tag = tag; }
+    std::int64_t changeTag(int index) const { return changes_.at(static_cast<std::size_t>(index)).tag; }
     // The value of a field in a cached change: now for new and changed rows, as read for deleted
     // ones; and that value as text (the field's own text conversion).
     Value changeValue(int index, int field) const;
@@ -160,6 +164,7 @@ private:
         RowStore::Record original = nullptr;
         FieldMask fields;
         std::string error;
+        std::int64_t tag = -1;
     };
     // How a bound field is read from the statement.
     struct Binding {
