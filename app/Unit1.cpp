@@ -1,0 +1,303 @@
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+
+#include <stdexcept>
+
+#include "app/DataSetGridModel.h"
+#include "app/Dialogs.h"
+#include "app/LegacyGridModel.h"
+#include "app/UDM.h"
+#include "legacy/LegacyTables.h"
+#include "migrations/EmptyTable.h"
+#include "migrations/MigrationError.h"
+#include "migrations/Migration.h"
+#include "migrations/Procedure.h"
+#include "target/field/RegionalSettings.h"
+#include "target/field/Win1252.h"
+
+namespace mig {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kGreen(0x00, 0x80, 0x00);
+const QColor kPurple(0x80, 0x00, 0x80);
+
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromWin1252(const std::string& text) { return QString::fromStdString(win1252ToUtf8(text)); }
+
+// The families the window asks for, with fallbacks where a family is missing.
+QFont roundedFont(int pixels) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setBold(true);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QFont sansSerifFont(int pixels) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixels);
+    return font;
+}
+
+void colour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
+    setObjectName(QStringLiteral("Form1"));
+    for (const LegacyTableInfo& info : legacyTableList()) {
+        auto* source = new LegacyGridModel(utf8(info.dataSource), legacyTable(info.component), this);
+        legacySources_[info.component] = source;
+    }
+    buildControls();
+    if (!Form1) Form1 = this;
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
+QPushButton* TForm1::makeButton(QPushButton*& member, std::string_view name, const QString& caption) {
+    member = new QPushButton(caption, this);
+    member->setObjectName(utf8(name));
+    member->setAccessibleName(caption);
+    member->setAutoDefault(false);
+    return member;
+}
+
+void TForm1::buildControls() {
+    setWindowTitle(QStringLiteral(" Migrar dados do Quiltor para o KORVELAN 2015 ou superior"));
+    setFont(sansSerifFont(11));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    resize(1303, 709);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(545, 16, 728, 22);
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(545, 348, 728, 22);
+    for (QLabel* label : {Label1, Label2}) {
+        label->setFont(roundedFont(19));
+        colour(label, kNavy);
+    }
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(544, 42, 733, 293);
+    DBGrid2 = new QTableView(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setGeometry(544, 374, 733, 293);
+    for (QTableView* grid : {DBGrid1, DBGrid2}) {
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+        grid->horizontalHeader()->setFont(sansSerifFont(11));
+        grid->setModel(legacySources_.at("FormaFarma"));
+    }
+
+    QPushButton** previewMembers[] = {&BitBtn1, &BitBtn2, &BitBtn5, &BitBtn3, &BitBtn4, &BitBtn10,
+                                      &BitBtn7, &BitBtn22, &BitBtn24, &BitBtn8, &BitBtn6, &BitBtn9};
+    QPushButton** migrateMembers[] = {&BitBtn11, &BitBtn12, &BitBtn15, &BitBtn13, &BitBtn14, &BitBtn20,
+                                      &BitBtn17, &BitBtn23, &BitBtn25, &BitBtn18, &BitBtn16, &BitBtn19};
+    for (std::size_t i = 0; i < kPairs.size(); ++i) {
+        const PairDef& pair = kPairs[i];
+        QPushButton* preview = makeButton(*previewMembers[i], pair.previewButton, utf8(pair.previewCaption));
+        preview->setGeometry(19, pair.rowTop, 345, 38);
+        preview->setFont(roundedFont(19));
+        colour(preview, kNavy);
+        connect(preview, &QPushButton::clicked, this, [this, &pair] { guarded([this, &pair] { this->preview(pair); }); });
+
+        QPushButton* migrateButton = makeButton(*migrateMembers[i], pair.migrateButton, QStringLiteral("=> Migrar"));
+        migrateButton->setGeometry(369, pair.rowTop, 143, 38);
+        migrateButton->setFont(roundedFont(16));
+        colour(migrateButton, kGreen);
+        migrateButton->setEnabled(false);
+        connect(migrateButton, &QPushButton::clicked, this, [this, &pair] { guarded([this, &pair] { migrate(pair); }); });
+        migrateButtons_.push_back(migrateButton);
+    }
+
+    makeButton(BitBtn21, "BitBtn21", QStringLiteral("Fechar Tudo"));
+    BitBtn21->setGeometry(19, 508, 493, 38);
+    BitBtn21->setFont(roundedFont(19));
+    colour(BitBtn21, kPurple);
+    connect(BitBtn21, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn21Click(); }); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Esvaziartabela1 = PopupMenu1->addAction(QStringLiteral("Esvaziar tabela"));
+    Esvaziartabela1->setObjectName(QStringLiteral("Esvaziartabela1"));
+    connect(Esvaziartabela1, &QAction::triggered, this, [this] { guarded([this] { Esvaziartabela1Click(); }); });
+    DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+
+    QWidget* previous = nullptr;
+    for (std::string_view name : kFocusOrder) {
+        auto* widget = findChild<QWidget*>(utf8(name), Qt::FindDirectChildrenOnly);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous) setTabOrder(previous, widget);
+        previous = widget;
+    }
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+LegacyTable& TForm1::legacyTable(std::string_view component) const {
+    for (std::size_t i = 0; i < tables_.size(); ++i) {
+        if (legacyTableList()[i].component == component) return *tables_[i];
+    }
+    throw std::logic_error("no legacy table " + std::string(component));
+}
+
+LegacyGridModel& TForm1::legacySource(std::string_view component) const { return *legacySources_.at(component); }
+
+ClientDataSet& TForm1::targetDataSet(std::string_view component) const {
+    DataSetChain* chain = DM ? DM->chain(component) : nullptr;
+    if (!chain) throw std::logic_error("no target dataset " + std::string(component));
+    return chain->dataSet;
+}
+
+DataSetGridModel& TForm1::targetSource(DataSource& source) {
+    auto it = targetSources_.find(&source);
+    if (it == targetSources_.end()) it = targetSources_.emplace(&source, new DataSetGridModel(source, this)).first;
+    return *it->second;
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const DetailedError& e) {
+        dialogs().error(fromWin1252(e.what()), fromWin1252(e.details()));
+    } catch (const std::exception& e) {
+        dialogs().error(fromWin1252(e.what()));
+    } catch (...) {
+        dialogs().error(QStringLiteral("Unexpected failure"));
+    }
+}
+
+void TForm1::preview(const PairDef& pair) {
+    LegacyTable& table = legacyTable(pair.legacyTable);
+    ClientDataSet& dataSet = targetDataSet(pair.targetDataSet);
+    DataSetChain* chain = DM->chain(pair.targetDataSet);
+    auto showCaptionsAndBind = [&] {
+        Label1->setText(utf8(pair.label1));
+        Label2->setText(utf8(pair.label2));
+        DBGrid1->setModel(&legacySource(pair.legacyTable));
+        DBGrid2->setModel(&targetSource(chain->dataSource));
+    };
+    CloseAllTables();
+    if (pair.paintsCaptionsFirst) {
+        showCaptionsAndBind();
+        QApplication::processEvents();
+    }
+    table.Open();
+    legacySource(pair.legacyTable).refresh();
+    dataSet.Open();
+    if (!pair.paintsCaptionsFirst) showCaptionsAndBind();
+    EnableMigrateButton(utf8(pair.legacyTable));
+}
+
+void TForm1::BitBtn1Click() { preview(kPairs[0]); }
+void TForm1::BitBtn2Click() { preview(kPairs[1]); }
+void TForm1::BitBtn5Click() { preview(kPairs[2]); }
+void TForm1::BitBtn3Click() { preview(kPairs[3]); }
+void TForm1::BitBtn4Click() { preview(kPairs[4]); }
+void TForm1::BitBtn10Click() { preview(kPairs[5]); }
+void TForm1::BitBtn7Click() { preview(kPairs[6]); }
+void TForm1::BitBtn22Click() { preview(kPairs[7]); }
+void TForm1::BitBtn24Click() { preview(kPairs[8]); }
+void TForm1::BitBtn8Click() { preview(kPairs[9]); }
+void TForm1::BitBtn6Click() { preview(kPairs[10]); }
+void TForm1::BitBtn9Click() { preview(kPairs[11]); }
+
+void TForm1::BitBtn11Click() { migrate(kPairs[0]); }
+void TForm1::BitBtn12Click() { migrate(kPairs[1]); }
+void TForm1::BitBtn15Click() { migrate(kPairs[2]); }
+void TForm1::BitBtn13Click() { migrate(kPairs[3]); }
+void TForm1::BitBtn14Click() { migrate(kPairs[4]); }
+void TForm1::BitBtn20Click() { migrate(kPairs[5]); }
+void TForm1::BitBtn17Click() { migrate(kPairs[6]); }
+void TForm1::BitBtn23Click() { migrate(kPairs[7]); }
+void TForm1::BitBtn25Click() { migrate(kPairs[8]); }
+void TForm1::BitBtn18Click() { migrate(kPairs[9]); }
+void TForm1::BitBtn16Click() { migrate(kPairs[10]); }
+void TForm1::BitBtn19Click() { migrate(kPairs[11]); }
+
+void TForm1::migrate(const PairDef& pair) {
+    const MigrationDef* def = findMigration(pair.migrateButton);
+    if (!def) throw std::logic_error("no migration for " + std::string(pair.migrateButton));
+    MigrationReport report =
+        runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet), DM->SQLQuery1);
+    dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
+}
+
+void TForm1::BitBtn21Click() { CloseAllTables(); }
+
+void TForm1::CloseAllTables() {
+    for (auto& table : tables_) table->Close();
+    for (auto& [component, source] : legacySources_) source->refresh();
+    if (DM) {
+        for (const auto& chain : DM->chains()) chain->dataSet.Close();
+    }
+    Label1->setText(QString());
+    for (QPushButton* button : migrateButtons_) button->setEnabled(false);
+}
+
+void TForm1::EnableMigrateButton(const QString& key) {
+    for (QPushButton* button : migrateButtons_) button->setEnabled(false);
+    for (std::size_t i = 0; i < kPairs.size(); ++i) {
+        if (key == utf8(kPairs[i].legacyTable)) migrateButtons_[i]->setEnabled(true);
+    }
+}
+
+void TForm1::Esvaziartabela1Click() {
+    const EmptyCase* found = findEmptyCase(Label2->text().toStdString());
+    if (!found) return;
+    const QString question = QStringLiteral("Todos os registros da tabela %1 serão excluídos do banco de dados.\n"
+                                            "Deseja esvaziar a tabela?")
+                                 .arg(Label2->text());
+    if (!dialogs().question(question)) return;
+    emptyTable(*found, targetDataSet(found->dataSet), DM->SQLConnection1);
+}
+
+void TForm1::FormClose() { CloseAllTables(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange) setRegional(systemRegionalSettings());
+    QWidget::changeEvent(event);
+}
+
+}  // namespace mig

@@ -1,0 +1,111 @@
+#pragma once
+// The main window `Form1` (class `TForm1`): twelve rows of a preview button and a migrate button,
+// "Fechar Tudo", the legacy table of the current pair in the upper grid and its target dataset in
+// the lower grid, and the popup menu that empties the target table shown.
+//
+// The window is created before the data module; it refers to `DM` only inside its handlers.
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "app/Pairs.h"
+
+class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTableView;
+
+namespace mig {
+
+class LegacyTable;
+class LegacyGridModel;
+class DataSetGridModel;
+class DataSource;
+class ClientDataSet;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QTableView* DBGrid1;
+    QTableView* DBGrid2;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
+        *BitBtn9, *BitBtn10, *BitBtn11, *BitBtn12, *BitBtn13, *BitBtn14, *BitBtn15, *BitBtn16,
+        *BitBtn17, *BitBtn18, *BitBtn19, *BitBtn20, *BitBtn21, *BitBtn22, *BitBtn23, *BitBtn24,
+        *BitBtn25;
+    QMenu* PopupMenu1;
+    QAction* Esvaziartabela1;
+
+    // The twelve legacy tables and their data sources belong to the window.
+    LegacyTable& legacyTable(std::string_view component) const;
+    LegacyGridModel& legacySource(std::string_view component) const;
+    const std::vector<std::unique_ptr<LegacyTable>>& legacyTables() const { return tables_; }
+
+    // Preview handlers.
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn5Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn10Click();
+    void BitBtn7Click();
+    void BitBtn22Click();
+    void BitBtn24Click();
+    void BitBtn8Click();
+    void BitBtn6Click();
+    void BitBtn9Click();
+    // Migrate handlers.
+    void BitBtn11Click();
+    void BitBtn12Click();
+    void BitBtn15Click();
+    void BitBtn13Click();
+    void BitBtn14Click();
+    void BitBtn20Click();
+    void BitBtn17Click();
+    void BitBtn23Click();
+    void BitBtn25Click();
+    void BitBtn18Click();
+    void BitBtn16Click();
+    void BitBtn19Click();
+    // "Fechar Tudo".
+    void BitBtn21Click();
+    void Esvaziartabela1Click();
+    void FormClose();
+
+    void CloseAllTables();
+    void EnableMigrateButton(const QString& key);
+
+    // Runs a handler the way every event runs one: whatever it raises is shown in an error box
+    // and the window stays usable. No exception crosses the event loop.
+    void guarded(const std::function<void()>& handler);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void preview(const PairDef& pair);
+    void migrate(const PairDef& pair);
+    DataSetGridModel& targetSource(DataSource& source);
+    ClientDataSet& targetDataSet(std::string_view component) const;
+    QPushButton* makeButton(QPushButton*& member, std::string_view name, const QString& caption);
+
+    std::vector<std::unique_ptr<LegacyTable>> tables_;
+    std::map<std::string_view, LegacyGridModel*> legacySources_;
+    std::map<const DataSource*, DataSetGridModel*> targetSources_;
+    std::vector<QPushButton*> migrateButtons_;
+};
+
+extern TForm1* Form1;
+
+}  // namespace mig

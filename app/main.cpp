@@ -1,0 +1,55 @@
+// Start-up: the windowing framework, the main window, the data module and its creation handler
+// (which reads KORVELAN.INI), then the event loop until the main window closes.
+#include <QApplication>
+
+#include <exception>
+#include <memory>
+
+#include "app/Config.h"
+#include "app/Dialogs.h"
+#include "app/UDM.h"
+#include "app/Unit1.h"
+#include "target/field/RegionalSettings.h"
+#include "target/field/Win1252.h"
+
+namespace {
+QString fromWin1252(const char* text) { return QString::fromStdString(mig::win1252ToUtf8(text)); }
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    app.setApplicationName(mig::ApplicationTitle(QApplication::applicationFilePath()));
+    mig::setRegional(mig::systemRegionalSettings());
+
+    // The data module outlives the window, whose grids watch its datasets; it is created after it.
+    std::unique_ptr<mig::TDM> dm;
+    mig::TForm1 form;
+    mig::MessageBoxDialogs boxes(&form);
+    mig::setDialogs(&boxes);
+
+    // The data module's components are built from their stored settings; a failure here ends
+    // start-up. The connection stays closed until the first dataset needs it.
+    try {
+        dm = std::make_unique<mig::TDM>();
+        mig::DM = dm.get();
+    } catch (const std::exception& e) {
+        mig::dialogs().error(fromWin1252(e.what()));
+        return 1;
+    }
+    // A failure of the creation handler is reported and start-up goes on; a missing
+    // configuration file ends the program silently.
+    try {
+        mig::DM->DataModuleCreate();
+    } catch (const mig::ConfigMissing&) {
+        mig::DM = nullptr;
+        return 0;
+    } catch (const std::exception& e) {
+        mig::dialogs().error(fromWin1252(e.what()));
+    }
+
+    form.show();
+    const int code = app.exec();
+    mig::setDialogs(nullptr);
+    mig::DM = nullptr;
+    return code;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Emptying a target table from the lower grid's popup menu, decided by the caption above the
+// lower grid.
+#include <span>
+#include <string_view>
+
+namespace mig {
+
+class ClientDataSet;
+namespace db {
+class SQLConnection;
+}
+
+struct EmptyCase {
+    std::string_view caption;    // the lower grid's caption, UTF-8, compared exactly
+    std::string_view dataSet;    // the target dataset's component name
+    std::string_view statement;  // run directly on the connection
+};
+
+// The cases in the order they are tested.
+std::span<const EmptyCase> emptyCases();
+// The case of that caption (exact, case-sensitive); nullptr when none.
+const EmptyCase* findEmptyCase(std::string_view caption);
+
+// Closes the dataset (dropping rows never applied), runs the statement directly (committed when
+// it returns) and opens the dataset again. A failing statement leaves the dataset closed.
+void emptyTable(const EmptyCase& emptyCase, ClientDataSet& dataSet, db::SQLConnection& connection);
+
+}  // namespace mig
