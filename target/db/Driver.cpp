@@ -185,23 +185,28 @@ std::unique_ptr<Client> attachOrCreate(const AttachParams& params, bool create, 
     auto c = std::make_unique<Client>();
     const DatabaseLocation loc = locateDatabase(params.database);
     Xpb dpb(*c, IXpbBuilder::DPB);
-    if (!params.user.empty()) dpb.b->insertString(&c->st, isc_dpb_user_name, params.user.c_str());
-    if (!params.password.empty())
-        dpb.b->insertString(&c->st, isc_dpb_password, params.password.c_str());
-    if (!params.role.empty())
-        dpb.b->insertString(&c->st, isc_dpb_sql_role_name, params.role.c_str());
-    if (!params.charset.empty())
-        dpb.b->insertString(&c->st, isc_dpb_lc_ctype, params.charset.c_str());
-    dpb.b->insertInt(&c->st, isc_dpb_sql_dialect, params.dialect);
+    auto text = [&](unsigned char tag, const std::string& value) {
+        if (value.empty()) return;
+        dpb.b->insertString(&c->st, tag, value.c_str());
+        c->check();
+    };
+    auto number = [&](unsigned char tag, int value) {
+        dpb.b->insertInt(&c->st, tag, value);
+        c->check();
+    };
+    text(isc_dpb_user_name, params.user);
+    text(isc_dpb_password, params.password);
+    text(isc_dpb_sql_role_name, params.role);
+    text(isc_dpb_lc_ctype, params.charset);
+    number(isc_dpb_sql_dialect, params.dialect);
     // A local file is opened in this process by the embedded engine, never handed to a server.
-    if (loc.embedded) dpb.b->insertString(&c->st, isc_dpb_config, "Providers=Engine12");
+    if (loc.embedded) text(isc_dpb_config, "Providers=Engine12");
     if (create) {
-        dpb.b->insertInt(&c->st, isc_dpb_page_size, pageSize);
-        dpb.b->insertString(&c->st, isc_dpb_set_db_charset,
-                            params.charset.empty() ? "WIN1252" : params.charset.c_str());
+        number(isc_dpb_page_size, pageSize);
+        text(isc_dpb_set_db_charset, params.charset.empty() ? "WIN1252" : params.charset);
     }
-    c->check();
     const unsigned len = dpb.b->getBufferLength(&c->st);
+    c->check();
     const unsigned char* buf = dpb.b->getBuffer(&c->st);
     c->check();
     c->att = create ? c->provider->createDatabase(&c->st, loc.path.c_str(), len, buf)
@@ -290,15 +295,19 @@ std::vector<Column> describe(Client& c, IMessageMetadata* meta) {
     cols.reserve(n);
     for (unsigned i = 0; i < n; ++i) {
         Column col;
-        const char* field = meta->getField(&c.st, i);
-        const char* relation = meta->getRelation(&c.st, i);
-        const char* alias = meta->getAlias(&c.st, i);
-        const unsigned type = meta->getType(&c.st, i);
-        const unsigned length = meta->getLength(&c.st, i);
-        const int scale = meta->getScale(&c.st, i);
-        const int subType = meta->getSubType(&c.st, i);
-        const bool nullable = meta->isNullable(&c.st, i);
-        c.check();
+        // Each call clears the status of the one before: check them one by one.
+        auto ask = [&c](auto value) {
+            c.check();
+            return value;
+        };
+        const char* field = ask(meta->getField(&c.st, i));
+        const char* relation = ask(meta->getRelation(&c.st, i));
+        const char* alias = ask(meta->getAlias(&c.st, i));
+        const unsigned type = ask(meta->getType(&c.st, i));
+        const unsigned length = ask(meta->getLength(&c.st, i));
+        const int scale = ask(meta->getScale(&c.st, i));
+        const int subType = ask(meta->getSubType(&c.st, i));
+        const bool nullable = ask(meta->isNullable(&c.st, i));
         col.name = field ? field : "";
         col.relation = relation ? relation : "";
         col.alias = alias ? alias : "";
@@ -469,9 +478,10 @@ std::vector<Layout> layoutOf(Client& c, IMessageMetadata* meta, std::size_t n) {
     std::vector<Layout> l(n);
     for (unsigned i = 0; i < n; ++i) {
         l[i].offset = meta->getOffset(&c.st, i);
+        c.check();
         l[i].nullOffset = meta->getNullOffset(&c.st, i);
+        c.check();
     }
-    c.check();
     return l;
 }
 
@@ -1014,16 +1024,20 @@ std::unique_ptr<Transaction> Attachment::startTransaction(Isolation isolation, b
     Client& c = *impl_->c;
     IAttachment* att = c.attachment();
     Xpb tpb(c, IXpbBuilder::TPB);
-    tpb.b->insertTag(&c.st, isc_tpb_write);
+    auto tag = [&](unsigned char t) {
+        tpb.b->insertTag(&c.st, t);
+        c.check();
+    };
+    tag(isc_tpb_write);
     if (isolation == Isolation::RepeatableRead) {
-        tpb.b->insertTag(&c.st, isc_tpb_concurrency);
+        tag(isc_tpb_concurrency);
     } else {  // the server has no dirty reads: read committed is the nearest
-        tpb.b->insertTag(&c.st, isc_tpb_read_committed);
-        tpb.b->insertTag(&c.st, isc_tpb_rec_version);
+        tag(isc_tpb_read_committed);
+        tag(isc_tpb_rec_version);
     }
-    tpb.b->insertTag(&c.st, wait ? isc_tpb_wait : isc_tpb_nowait);
-    c.check();
+    tag(wait ? isc_tpb_wait : isc_tpb_nowait);
     const unsigned len = tpb.b->getBufferLength(&c.st);
+    c.check();
     const unsigned char* buf = tpb.b->getBuffer(&c.st);
     c.check();
     auto impl = std::make_unique<Transaction::Impl>();
@@ -1058,7 +1072,9 @@ std::unique_ptr<Statement> Attachment::prepare(Transaction& tx, std::string_view
     impl->cols = describe(c, impl->outMeta);
     impl->paramLayout = layoutOf(c, impl->inMeta, impl->params.size());
     impl->colLayout = layoutOf(c, impl->outMeta, impl->cols.size());
+    if (!impl->inMeta || !impl->outMeta) throw DbError("The statement was prepared without a description");
     impl->inBuf.assign(impl->inMeta->getMessageLength(&c.st), 0);
+    c.check();
     impl->outBuf.assign(impl->outMeta->getMessageLength(&c.st), 0);
     c.check();
     return std::unique_ptr<Statement>(new Statement(std::move(impl)));
