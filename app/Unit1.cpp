@@ -16,6 +16,7 @@
 #include "app/DataSetGridModel.h"
 #include "app/Dialogs.h"
 #include "app/LegacyGridModel.h"
+#include "app/MigrationProgress.h"
 #include "app/UDM.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
@@ -254,8 +255,13 @@ void TForm1::BitBtn19Click() { migrate(kPairs[11]); }
 void TForm1::migrate(const PairDef& pair) {
     const MigrationDef* def = findMigration(pair.migrateButton);
     if (!def) throw std::logic_error("no migration for " + std::string(pair.migrateButton));
-    MigrationReport report =
-        runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet), DM->SQLQuery1);
+    MigrationReport report;
+    {
+        // The progress box, when the migration lasts, closes before the final message box.
+        MigrationProgress progress(this, utf8(pair.label2));
+        report = runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet),
+                              DM->SQLQuery1, &progress);
+    }
     dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
 }
 
