@@ -7,7 +7,9 @@
 
 namespace mig::dbf {
 
-DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(path) {
+DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(path, true) {
+    // The table is read through at once (its record flags are counted), so it is mapped whole;
+    // the memo file is read block by block as memos are asked for.
     const Header header = parseHeader(dbf_.bytes(), path);
     MemoFormat format = MemoFormat::None;
     if (header.hasMemoFields) {

@@ -319,13 +319,18 @@ Value DbfReader::value(std::int64_t physical, int field) const {
 
 Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
     // The text ends at the first NUL (padding some writers use); trailing blanks are dropped.
-    std::size_t end = raw.find('\0');
-    if (end == std::string_view::npos) end = raw.size();
+    std::size_t end = raw.size();
+    if (const void* nul = std::memchr(raw.data(), 0, raw.size())) end = static_cast<std::size_t>(static_cast<const char*>(nul) - raw.data());
     while (end > 0 && raw[end - 1] == ' ') --end;
     std::string out(raw.data(), end);
     if (f.translate && !codePage_->isWin1252()) {
-        const auto& table = codePage_->toWin1252Table();
-        for (char& c : out) c = table[static_cast<unsigned char>(c)];
+        // Most legacy text is plain ASCII, the same in every code page: look before converting.
+        unsigned char high = 0;
+        for (const char c : out) high |= static_cast<unsigned char>(c);
+        if (high & 0x80) {
+            const auto& table = codePage_->toWin1252Table();
+            for (char& c : out) c = table[static_cast<unsigned char>(c)];
+        }
     }
     return Value(std::move(out));
 }

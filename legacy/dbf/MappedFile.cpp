@@ -19,7 +19,7 @@ namespace mig::dbf {
 
 #ifdef _WIN32
 
-MappedFile::MappedFile(const std::string& path) : path_(path) {
+MappedFile::MappedFile(const std::string& path, bool readAhead) : path_(path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw DataError("Cannot open " + path);
@@ -47,6 +47,7 @@ MappedFile::MappedFile(const std::string& path) : path_(path) {
     }
     mapping_ = mapping;
     data_ = static_cast<const char*>(view);
+    (void)readAhead;  // the system's own read-ahead serves a mapped file read through
 }
 
 MappedFile::~MappedFile() {
@@ -57,7 +58,7 @@ MappedFile::~MappedFile() {
 
 #else
 
-MappedFile::MappedFile(const std::string& path) : path_(path) {
+MappedFile::MappedFile(const std::string& path, bool readAhead) : path_(path) {
     int flags = O_RDONLY | O_CLOEXEC;
 #ifdef O_NOATIME
     // Leave the access time alone when the system lets us (only the owner may ask).
@@ -79,7 +80,11 @@ MappedFile::MappedFile(const std::string& path) : path_(path) {
     }
     size_ = static_cast<std::size_t>(st.st_size);
     if (size_ > 0) {
-        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd, 0);
+        int mapFlags = MAP_SHARED;
+#ifdef MAP_POPULATE
+        if (readAhead) mapFlags |= MAP_POPULATE;
+#endif
+        void* p = ::mmap(nullptr, size_, PROT_READ, mapFlags, fd, 0);
         if (p == MAP_FAILED) {
             const int err = errno;
             ::close(fd);

@@ -11,8 +11,10 @@ namespace mig::dbf {
 
 class MappedFile {
 public:
-    // Maps the whole file. Fails with DataError naming the path when it cannot be opened.
-    explicit MappedFile(const std::string& path);
+    // Maps the whole file; `readAhead` asks the system to bring all of it in at once (for a
+    // file about to be read through). Fails with DataError naming the path when it cannot be
+    // opened.
+    explicit MappedFile(const std::string& path, bool readAhead = false);
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;

@@ -68,6 +68,10 @@ public:
     DbfWriter& addDeleted(const std::vector<Cell>& cells);
     // A record's bytes exactly as given, flag byte first (padded with blanks to the length).
     DbfWriter& addRaw(std::string record);
+    // The bytes of an active record, without keeping it: for files too large to hold, written
+    // as dbfBytes() of a writer given headerRecordCount(n) and omitEndMark(), then n records,
+    // then 0x1A. Memo contents still go to the memo file.
+    std::string encode(const std::vector<Cell>& cells) { return encodeRecord(' ', cells); }
 
     // Damage on purpose.
     DbfWriter& headerRecordCount(std::uint32_t count);  // the count written in the header
