@@ -51,6 +51,21 @@ double level7Double(std::string_view raw) {
 
 std::int32_t dayOf(int year, int month, int day) { return makeDate(year, month, day)->days; }
 
+// Eight bytes at a time, for the scans of text fields.
+constexpr std::uint64_t kEightBlanks = 0x2020202020202020ull;
+std::uint64_t load64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+bool hasHighByte(const char* p, std::size_t n) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) any |= load64(p + i);
+    for (; i < n; ++i) any |= static_cast<unsigned char>(p[i]);
+    return (any & 0x8080808080808080ull) != 0;
+}
+
 }  // namespace
 
 ParsedNumber parseNumberText(std::string_view raw) {
@@ -319,18 +334,16 @@ Value DbfReader::value(std::int64_t physical, int field) const {
 
 Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
     // The text ends at the first NUL (padding some writers use); trailing blanks are dropped.
+    const char* data = raw.data();
     std::size_t end = raw.size();
-    if (const void* nul = std::memchr(raw.data(), 0, raw.size())) end = static_cast<std::size_t>(static_cast<const char*>(nul) - raw.data());
-    while (end > 0 && raw[end - 1] == ' ') --end;
-    std::string out(raw.data(), end);
-    if (f.translate && !codePage_->isWin1252()) {
-        // Most legacy text is plain ASCII, the same in every code page: look before converting.
-        unsigned char high = 0;
-        for (const char c : out) high |= static_cast<unsigned char>(c);
-        if (high & 0x80) {
-            const auto& table = codePage_->toWin1252Table();
-            for (char& c : out) c = table[static_cast<unsigned char>(c)];
-        }
+    if (const void* nul = std::memchr(data, 0, end)) end = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
+    while (end >= 8 && load64(data + end - 8) == kEightBlanks) end -= 8;
+    while (end > 0 && data[end - 1] == ' ') --end;
+    std::string out(data, end);
+    if (f.translate && !codePage_->isWin1252() && hasHighByte(data, end)) {
+        // Plain ASCII is the same in every code page; only text with other bytes is converted.
+        const auto& table = codePage_->toWin1252Table();
+        for (char& c : out) c = table[static_cast<unsigned char>(c)];
     }
     return Value(std::move(out));
 }
