@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <QTableView>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/DataSetGridModel.h"
@@ -39,28 +41,50 @@ const QColor kPurple(0x80, 0x00, 0x80);
 QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 QString fromWin1252(const std::string& text) { return QString::fromStdString(win1252ToUtf8(text)); }
 
-// The families the window asks for, with fallbacks where a family is missing.
+// The families the window asks for, with fallbacks where a family is missing. "Arial Rounded
+// MT Bold" is a bold face by itself; a fallback family is asked for in its bold weight so that
+// the window keeps its look.
 QFont roundedFont(int pixels) {
     QFont font;
     font.setFamilies({QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setBold(true);
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixels);
+    if (QFontInfo(font).family() != QStringLiteral("Arial Rounded MT Bold")) font.setBold(true);
     return font;
 }
 
 QFont sansSerifFont(int pixels) {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixels);
     return font;
 }
 
+// A fallback family may be wider than the one the captions were laid out for: the buttons of
+// one group then share the largest size, at most `pixels`, at which every caption of the group
+// fits its button.
+void fitCaptions(const std::vector<QPushButton*>& buttons, int pixels) {
+    for (int size = pixels; size >= 8; --size) {
+        const QFont font = roundedFont(size);
+        bool fits = true;
+        for (QPushButton* button : buttons) {
+            button->setFont(font);
+            if (button->sizeHint().width() > button->width()) fits = false;
+        }
+        if (fits) return;
+    }
+}
+
+// Text colour for the enabled states only: a disabled button keeps the style's grey.
 void colour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::WindowText, colour);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::ButtonText, colour);
+        palette.setColor(group, QPalette::WindowText, colour);
+    }
     widget->setPalette(palette);
 }
 
@@ -105,6 +129,7 @@ void TForm1::buildControls() {
     Label2->setGeometry(545, 348, 728, 22);
     for (QLabel* label : {Label1, Label2}) {
         label->setFont(roundedFont(19));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         colour(label, kNavy);
     }
 
@@ -114,6 +139,10 @@ void TForm1::buildControls() {
     DBGrid2 = new QTableView(this);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setGeometry(544, 374, 733, 293);
+    // Both grids are read-only: the upper one would otherwise write the legacy files, which the
+    // system never does, and an edit in the lower one would wait in the dataset's cache for an
+    // apply the operator never asked for (and would count as a row when a migration checks
+    // whether its target is empty).
     for (QTableView* grid : {DBGrid1, DBGrid2}) {
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -125,12 +154,14 @@ void TForm1::buildControls() {
                                       &BitBtn7, &BitBtn22, &BitBtn24, &BitBtn8, &BitBtn6, &BitBtn9};
     QPushButton** migrateMembers[] = {&BitBtn11, &BitBtn12, &BitBtn15, &BitBtn13, &BitBtn14, &BitBtn20,
                                       &BitBtn17, &BitBtn23, &BitBtn25, &BitBtn18, &BitBtn16, &BitBtn19};
+    std::vector<QPushButton*> navyButtons;
     for (std::size_t i = 0; i < kPairs.size(); ++i) {
         const PairDef& pair = kPairs[i];
         QPushButton* preview = makeButton(*previewMembers[i], pair.previewButton, utf8(pair.previewCaption));
         preview->setGeometry(19, pair.rowTop, 345, 38);
         preview->setFont(roundedFont(19));
         colour(preview, kNavy);
+        navyButtons.push_back(preview);
         connect(preview, &QPushButton::clicked, this, [this, &pair] { guarded([this, &pair] { this->preview(pair); }); });
 
         QPushButton* migrateButton = makeButton(*migrateMembers[i], pair.migrateButton, QStringLiteral("=> Migrar"));
@@ -146,6 +177,9 @@ void TForm1::buildControls() {
     BitBtn21->setGeometry(19, 508, 493, 38);
     BitBtn21->setFont(roundedFont(19));
     colour(BitBtn21, kPurple);
+    navyButtons.push_back(BitBtn21);
+    fitCaptions(navyButtons, 19);
+    fitCaptions(migrateButtons_, 16);
     connect(BitBtn21, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn21Click(); }); });
 
     PopupMenu1 = new QMenu(this);
@@ -166,9 +200,16 @@ void TForm1::buildControls() {
     }
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+        move(centredPosition(screen->availableGeometry(), size()));
     }
+}
+
+QPoint TForm1::centredPosition(const QRect& area, const QSize& size) {
+    // On a screen smaller than the window the top left corner stays on the screen, so that the
+    // title bar and the buttons on the left can still be reached.
+    const int x = area.left() + (area.width() - size.width()) / 2;
+    const int y = area.top() + (area.height() - size.height()) / 2;
+    return {std::max(x, area.left()), std::max(y, area.top())};
 }
 
 LegacyTable& TForm1::legacyTable(std::string_view component) const {
@@ -302,7 +343,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LocaleChange) setRegional(systemRegionalSettings());
+    if (event->type() == QEvent::LocaleChange) {
+        setRegional(systemRegionalSettings());
+        // The grids show numbers and dates with the new separators at once.
+        DBGrid1->viewport()->update();
+        DBGrid2->viewport()->update();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -88,6 +88,10 @@ public:
     // and the window stays usable. No exception crosses the event loop.
     void guarded(const std::function<void()>& handler);
 
+    // Where the window goes on a screen's available area: centred, its top left corner kept
+    // on the screen.
+    static QPoint centredPosition(const QRect& area, const QSize& size);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
