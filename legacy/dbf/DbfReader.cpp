@@ -10,8 +10,8 @@
 
 #include "target/field/Calendar.h"
 #include "target/field/Errors.h"
+#include "target/field/FieldName.h"
 #include "target/platform/CodePage.h"
-#include "target/platform/WindowsPath.h"
 
 namespace mig::dbf {
 namespace {
@@ -172,23 +172,23 @@ void DbfReader::scanRecords() {
 
     if (whole < claimed) {
         noteFile(AnomalyKind::RecordsMissing, 0, {},
-             "the header counts " + std::to_string(claimed) + " records, the file holds " + std::to_string(whole));
+                 "the header counts " + std::to_string(claimed) + " records, the file holds " + std::to_string(whole));
         const std::uint64_t partial = body - whole * header_.recordLength;
         if (partial > 0) {
             const std::string_view tail = dbf_.substr(header_.headerLength + whole * header_.recordLength);
             // A lone end-of-file mark is no record.
             if (!(tail.size() == 1 && tail[0] == '\x1A')) {
                 noteFile(AnomalyKind::TruncatedRecord, static_cast<std::int64_t>(whole) + 1, tail,
-                     std::to_string(tail.size()) + " of " + std::to_string(header_.recordLength) +
-                         " bytes; not served");
+                         std::to_string(tail.size()) + " of " + std::to_string(header_.recordLength) +
+                             " bytes; not served");
             }
         }
     } else if (whole > claimed) {
         const std::uint64_t at = header_.headerLength + claimed * header_.recordLength;
         if (dbf_[at] != '\x1A') {
             noteFile(AnomalyKind::ExtraRecords, static_cast<std::int64_t>(claimed) + 1, {},
-                 std::to_string(whole - claimed) + " whole records after the " + std::to_string(claimed) +
-                     " the header counts; not served");
+                     std::to_string(whole - claimed) + " whole records after the " + std::to_string(claimed) +
+                         " the header counts; not served");
         }
     }
 
@@ -219,7 +219,7 @@ void DbfReader::note(AnomalyKind kind, std::int64_t physical, int field, std::st
 
 int DbfReader::fieldIndex(std::string_view name) const {
     for (int i = 0; i < fieldCount(); ++i) {
-        if (equalsIgnoringCase(header_.fields[static_cast<std::size_t>(i)].name, name)) return i;
+        if (sameFieldName(header_.fields[static_cast<std::size_t>(i)].name, name)) return i;
     }
     return -1;
 }

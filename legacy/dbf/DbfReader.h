@@ -59,7 +59,7 @@ public:
     std::string_view record(std::int64_t physical) const;
     std::string_view rawField(std::int64_t physical, int field) const;
 
-    // The value of a field of a record, decoded into the alternative of the field's kind;
+    // The value of a field of a record (physical < physicalCount()), decoded into the alternative of the field's kind;
     // std::monostate for an empty (null) value. Records an anomaly where the bytes cannot be
     // read, once per record and field.
     Value value(std::int64_t physical, int field) const;
