@@ -1,5 +1,6 @@
 #include "migrations/Procedure.h"
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <unordered_map>
@@ -57,13 +58,19 @@ public:
 
 private:
     // The greatest code of the whole components table, through the free query. An empty table
-    // has none: the numbering then starts at 1.
+    // has none: the numbering then starts at 1. The query is closed again however the reading
+    // ends, so that no reading transaction stays open after a code that is no number.
     void readGreatestCode() {
         query_.Close();
         query_.setSQL("Select Max(CODIGO) as MaiorCodigo from componen");
         query_.Open();
-        Field& greatest = query_.FieldByName("MaiorCodigo");
-        context_.counter = greatest.isNull() ? 0 : greatest.asInteger();
+        try {
+            Field& greatest = query_.FieldByName("MaiorCodigo");
+            context_.counter = greatest.isNull() || greatest.asText().empty() ? 0 : greatest.asInteger();
+        } catch (...) {
+            query_.Close();
+            throw;
+        }
         query_.Close();
     }
 
@@ -123,13 +130,15 @@ private:
         posted_.push_back({recordNumber(), key, {}});
     }
 
-    // A failed step leaves no half-filled row behind for the next append to post.
+    // A failed step leaves no half-filled row behind for the next append to post. The record
+    // counts as not migrated also when the append itself failed.
     void dropRowBeingFilled(std::int64_t record, const std::string& reason) {
+        std::string key;
         if (target_.State() == DataSetState::Insert) {
-            std::string key = keyOfRowBeingFilled();
+            key = keyOfRowBeingFilled();
             target_.Cancel();
-            lost_.push_back({record, std::move(key), reason});
         }
+        lost_.push_back({record, std::move(key), reason});
     }
 
     bool keepGoing(std::int64_t done) { return !observer_ || observer_->recordDone(done); }
@@ -225,7 +234,7 @@ private:
         } catch (const std::exception& e) {
             // The row stays cached; it is offered again with the next apply.
             for (int i = 0; i < target_.ChangeCount(); ++i) {
-                posted_[static_cast<std::size_t>(target_.changeTag(i))].applyFailure = e.what();
+                if (PostedRow* row = postedRow(i)) row->applyFailure = e.what();
             }
             return;
         }
@@ -240,12 +249,22 @@ private:
     // Rows still cached after the walk are the ones the server refused (or never got).
     void collectRefused() {
         for (int i = 0; i < target_.ChangeCount(); ++i) {
-            const PostedRow& row = posted_[static_cast<std::size_t>(target_.changeTag(i))];
+            const PostedRow* row = postedRow(i);
+            if (!row) continue;
             std::string reason = target_.changeError(i);
-            if (reason.empty()) reason = row.applyFailure;
-            lost_.push_back({row.record, row.key, reason});
+            if (reason.empty()) reason = row->applyFailure;
+            lost_.push_back({row->record, row->key, reason});
             ++refusedCount_;
         }
+        std::stable_sort(lost_.begin(), lost_.end(),
+                         [](const LostRecord& a, const LostRecord& b) { return a.record < b.record; });
+    }
+
+    // The row of this run behind a cached change; nullptr for a change this run did not post.
+    PostedRow* postedRow(int change) {
+        const std::int64_t tag = target_.changeTag(change);
+        if (tag < 0 || tag >= static_cast<std::int64_t>(posted_.size())) return nullptr;
+        return &posted_[static_cast<std::size_t>(tag)];
     }
 
     static std::string line(std::int64_t record, const std::string& key, const std::string& reason) {
@@ -262,11 +281,12 @@ private:
         return details;
     }
 
-    std::string refusedDetails() const {
+    std::string refusedDetails() {
         std::string details = w("Registros recusados pelo servidor:\n");
         for (int i = 0; i < target_.ChangeCount(); ++i) {
-            const PostedRow& row = posted_[static_cast<std::size_t>(target_.changeTag(i))];
-            details += line(row.record, row.key, target_.changeError(i)) + "\n";
+            if (const PostedRow* row = postedRow(i)) {
+                details += line(row->record, row->key, target_.changeError(i)) + "\n";
+            }
         }
         return details;
     }
