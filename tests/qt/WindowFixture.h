@@ -81,6 +81,7 @@ public:
     void writeLegacy(std::string_view component, const dbf::DbfWriter& writer) const {
         const LegacyTableInfo* info = findLegacyTable(component);
         QVERIFY(info != nullptr);
+        std::filesystem::create_directories(legacyFolder());
         writer.writeFiles(legacyFolder() + "/" + std::string(info->fileName) + ".DBF");
     }
     // A legacy table of one text field with `records` records.
@@ -108,6 +109,44 @@ public:
     }
     int count(std::string_view tableAndCondition) const {
         return std::stoi(column("select cast(count(*) as varchar(12)) from " + std::string(tableAndCondition)).at(0));
+    }
+
+    // The target table (or group of the components table) of each pair, in the window's order,
+    // with a statement that stores a row numbered `#`.
+    struct TargetKind {
+        const char* rows;    // what to count: "FORMAFAR", "COMPONEN where GRUPO = 'MP'"
+        const char* insert;  // `#` stands for the row's number
+    };
+    static constexpr TargetKind kTargetKinds[12] = {
+        {"FORMAFAR", "insert into FORMAFAR (FORMAFARMA, CUSTOFIXO) values ('FORMA #', 12.5)"},
+        {"FORNECED", "insert into FORNECED (CODIGO, NOMEFANTASIA) values ('#', 'FORNECEDOR #')"},
+        {"FAMILIAS", "insert into FAMILIAS (CODIGO, FAMILIA) values (#, 'FAMILIA #')"},
+        {"CLIENTES", "insert into CLIENTES (ESTACAO, CODIGO, NOME) values ('01', #, 'CLIENTE #')"},
+        {"MEDICOS", "insert into MEDICOS (CRM, ESPECIALIDADE, NOME) values ('#', 'CLINICO', 'MEDICO #')"},
+        {"COMPONEN where GRUPO = 'MP'", "insert into COMPONEN (CODIGO, GRUPO, QDEESTOQUE) values ('MP#', 'MP', 3)"},
+        {"COMPONEN where GRUPO = 'CAP'", "insert into COMPONEN (CODIGO, GRUPO) values ('CAP#', 'CAP')"},
+        {"COMPONEN where GRUPO = 'VEI'", "insert into COMPONEN (CODIGO, GRUPO) values ('VEI#', 'VEI')"},
+        {"COMPONEN where GRUPO = 'EMB'", "insert into COMPONEN (CODIGO, GRUPO) values ('EMB#', 'EMB')"},
+        {"FABRIC", "insert into FABRIC (CODIGO, NOMEFANTASIA) values (#, 'FABRICANTE #')"},
+        {"TAXABAIRRO", "insert into TAXABAIRRO (BAIRRO) values ('BAIRRO #')"},
+        {"TABPOSO", "insert into TABPOSO (CODIGO, POSOLOGIA) values ('#', 'POSOLOGIA #')"},
+    };
+    // Stores rows numbered first..last in the target of the pair at `pair` (index in kPairs).
+    void fillTarget(std::size_t pair, int first, int last) const {
+        auto attachment = database.attach();
+        auto tx = attachment->startTransaction();
+        for (int n = first; n <= last; ++n) {
+            std::string sql = kTargetKinds[pair].insert;
+            for (std::size_t at; (at = sql.find('#')) != std::string::npos;) sql.replace(at, 1, std::to_string(n));
+            attachment->prepare(*tx, sql)->execute(*tx);
+        }
+        tx->commit();
+    }
+    // Rows of each pair's target on the server, in the window's order.
+    std::vector<int> targetCounts() const {
+        std::vector<int> counts;
+        for (const TargetKind& kind : kTargetKinds) counts.push_back(count(kind.rows));
+        return counts;
     }
 
     QPushButton* button(const char* name) const {
