@@ -346,7 +346,6 @@ void ClientDataSet::settle() {
 void ClientDataSet::Append() {
     checkActive();
     settle();
-    rowBeforeAppend_ = cur_;
     buffer_.assign(fields_.size(), Value{});
     assigned_.reset();
     for (std::size_t i = 0; i < fields_.size(); ++i) {
@@ -448,8 +447,6 @@ void ClientDataSet::Post() {
 
 void ClientDataSet::Cancel() {
     if (!filling()) return;
-    if (state_ == DataSetState::Insert && rowBeforeAppend_ < static_cast<int>(rows_.size()))
-        cur_ = rows_.empty() ? -1 : std::max(rowBeforeAppend_, 0);
     endFilling();
     notify(DataSetEvent::EditEnded);
 }

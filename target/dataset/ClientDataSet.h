@@ -214,7 +214,6 @@ private:
     FieldMask assigned_;
     bool modified_ = false;
     int editRow_ = -1;  // the row an edit started on
-    int rowBeforeAppend_ = -1;
 
     // Reading (RowSink).
     RowStore reading_;

@@ -97,15 +97,16 @@ ApplyResult DataSetProvider::applyUpdates(const Delta& delta, int maxErrors) {
 
     bool severalRows = false;
     try {
-        // Statements prepared for another field list (or attachment) cannot serve this one.
+        // Statements prepared for another field list, table or attachment cannot serve this one.
         forgetStatementsOfOldAttachments();
         std::vector<std::string> names;
         names.reserve(delta.fields.size());
         for (const DeltaField& f : delta.fields) names.push_back(f.name);
-        if (names != fieldNames_) {
+        if (names != fieldNames_ || dataSet_.CommandText() != statementsSelect_) {
             inserts_.clear();
             others_.clear();
             fieldNames_ = names;
+            statementsSelect_ = dataSet_.CommandText();
         }
 
         std::vector<ResolverField> resolverFields;

@@ -99,6 +99,7 @@ private:
     std::unordered_map<FieldMask, std::unique_ptr<db::Statement>> inserts_;
     std::map<std::string, std::unique_ptr<db::Statement>> others_;
     std::vector<std::string> fieldNames_;
+    std::string statementsSelect_;
     int statementsConnect_ = -1;
     int prepared_ = 0;
 };
