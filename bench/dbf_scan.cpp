@@ -7,8 +7,8 @@
 // The file is a customers table in code page 850 (language driver 0x02): code, name, address,
 // district, city, state, postcode, phone, birth date, balance, active flag. pgdbf runs twice:
 // passing the text through, and converting it from code page 850 (-s cp850) as the engine does.
-// The counter anon_MB is the process's anonymous memory after the scan: the file is mapped,
-// never copied, so it stays flat however large the file.
+// The counter anon_MB is the process's anonymous memory after the scan: the file is read
+// through a window of bounded size, so it stays flat however large the file.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -120,6 +120,7 @@ void LegacyTable::requireActive() const {
 
 void LegacyTable::First() {
     requireActive();
+    requireUnchanged();
     const dbf::DbfReader& reader = file_->reader();
     const std::int64_t first = reader.nextServed(0);
     if (first >= reader.physicalCount()) {
@@ -141,6 +142,21 @@ void LegacyTable::Next() {
     } else {
         current_ = next;
     }
+}
+
+void LegacyTable::requireUnchanged() const {
+    const dbf::DbfFile::Change c = file_->changeSinceOpened();
+    const char* what = nullptr;
+    switch (c.change) {
+        case dbf::FileChange::None: return;
+        case dbf::FileChange::Deleted: what = " was deleted"; break;
+        case dbf::FileChange::Replaced: what = " was replaced by another file"; break;
+        case dbf::FileChange::Changed: what = " was changed by another program"; break;
+    }
+    const std::string name = std::filesystem::path(c.path).filename().string();
+    const std::string windowsFile = folder_ + (folder_.ends_with('\\') ? "" : "\\") + utf8ToWin1252(name);
+    throw DataError(this->name() + ": the file " + shownPath(windowsFile, c.path) + what +
+                    " after the table was opened; open the table again");
 }
 
 std::int64_t LegacyTable::recordCount() const { return Active() ? file_->reader().rowCount() : 0; }
@@ -176,7 +192,12 @@ Value LegacyTable::valueAt(std::int64_t row, int column) const {
 }
 
 std::string LegacyTable::displayText(std::int64_t row, int column) const {
-    Value v = valueAt(row, column);
+    Value v;
+    try {
+        v = valueAt(row, column);
+    } catch (const DataError&) {
+        return {};  // a record the file no longer holds (cut short by another program) shows empty
+    }
     if (isNull(v)) return {};
     DetachedField& probe = *display_[static_cast<std::size_t>(column)];
     if (probe.kind() == FieldKind::Blob) return "(BLOB)";

@@ -52,7 +52,10 @@ public:
     void Close();
     bool Active() const { return file_ != nullptr; }
 
-    // Positions on the first record; Eof is true afterwards when there is none.
+    // Positions on the first record; Eof is true afterwards when there is none. Fails with
+    // DataError, before anything moves, when the table's file (or its memo file) was deleted,
+    // replaced or written to since the table was opened: a walk never mixes records of two
+    // versions of a file.
     void First();
     // Moves to the following record; after the last, Eof becomes true and the position stays
     // on the last record.
@@ -71,7 +74,9 @@ public:
     Field* FindField(std::string_view fieldName) override;
 
     // For the grid: any record by its row, the cursor left where it is. A row or column out
-    // of range gives the empty text and an empty value.
+    // of range gives the empty text and an empty value. valueAt fails with DataError for a
+    // record that the file, cut short since it was opened, no longer holds; displayText gives
+    // the empty text for it.
     std::string columnName(int column) const;
     Value valueAt(std::int64_t row, int column) const;
     // The value as text by the field layer's rules; a binary memo shows as "(BLOB)".
@@ -91,6 +96,7 @@ private:
 
     Value currentValue(int column) const;
     void requireActive() const;
+    void requireUnchanged() const;
 
     std::string fileName_;
     std::string folder_;

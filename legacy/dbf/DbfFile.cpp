@@ -1,5 +1,6 @@
 #include "legacy/dbf/DbfFile.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "target/field/Errors.h"
@@ -7,10 +8,10 @@
 
 namespace mig::dbf {
 
-DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(path, true) {
-    // The table is read through at once (its record flags are counted), so it is mapped whole;
-    // the memo file is read block by block as memos are asked for.
-    const Header header = parseHeader(dbf_.bytes(), path);
+DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(path) {
+    ByteSource table(dbf_);
+    const Header header =
+        parseHeader(table.read(0, static_cast<std::size_t>(std::min<std::uint64_t>(table.size(), 65536))), path);
     MemoFormat format = MemoFormat::None;
     if (header.hasMemoFields) {
         const std::filesystem::path p(path);
@@ -29,8 +30,16 @@ DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(pat
         const std::string ext = std::filesystem::path(*found).extension().string();
         format = header.memoFormat(equalsIgnoringCase(ext, ".FPT"));
     }
-    reader_ = std::make_unique<DbfReader>(dbf_.bytes(), memo_ ? memo_->bytes() : std::string_view(), format, path,
+    reader_ = std::make_unique<DbfReader>(std::move(table), memo_ ? ByteSource(*memo_) : ByteSource(), format, path,
                                           options);
+}
+
+DbfFile::Change DbfFile::changeSinceOpened() const {
+    if (const FileChange c = dbf_.changeSinceOpened(); c != FileChange::None) return {c, dbf_.path()};
+    if (memo_) {
+        if (const FileChange c = memo_->changeSinceOpened(); c != FileChange::None) return {c, memo_->path()};
+    }
+    return {};
 }
 
 }  // namespace mig::dbf

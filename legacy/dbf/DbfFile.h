@@ -1,12 +1,13 @@
 #pragma once
 // A dBase table opened from disk: the .DBF file and, when the table has memo fields, its memo
-// file (.DBT or .FPT beside it, found without regard to case), both mapped read-only.
+// file (.DBT or .FPT beside it, found without regard to case), both opened read-only and read
+// on demand.
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "legacy/dbf/DbfReader.h"
-#include "legacy/dbf/MappedFile.h"
+#include "legacy/dbf/ReadOnlyFile.h"
 
 namespace mig::dbf {
 
@@ -23,9 +24,17 @@ public:
     // Empty when the table has no memo file.
     std::string memoPath() const { return memo_ ? memo_->path() : std::string(); }
 
+    // The first of the table's files (the table, then its memo file) that is no longer the
+    // one opened, with what became of it; FileChange::None and an empty path when neither.
+    struct Change {
+        FileChange change = FileChange::None;
+        std::string path;
+    };
+    Change changeSinceOpened() const;
+
 private:
-    MappedFile dbf_;
-    std::optional<MappedFile> memo_;
+    ReadOnlyFile dbf_;
+    std::optional<ReadOnlyFile> memo_;
     std::unique_ptr<DbfReader> reader_;
 };
 

@@ -145,9 +145,21 @@ ParsedNumber parseNumberText(std::string_view raw) {
     return out;
 }
 
-DbfReader::DbfReader(std::string_view dbf, std::string_view memo, MemoFormat memoFormat, std::string fileName,
+namespace {
+
+// The header length is a 16-bit number: the header lies within the first 64 KiB.
+std::string_view headerBytes(const ByteSource& file) {
+    return file.read(0, static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 65536)));
+}
+
+}  // namespace
+
+DbfReader::DbfReader(ByteSource dbf, ByteSource memo, MemoFormat memoFormat, std::string fileName,
                      const ReadOptions& options)
-    : dbf_(dbf), fileName_(std::move(fileName)), header_(parseHeader(dbf, fileName_)), memo_(memo, memoFormat) {
+    : dbf_(std::move(dbf)),
+      fileName_(std::move(fileName)),
+      header_(parseHeader(headerBytes(dbf_), fileName_)),
+      memo_(std::move(memo), memoFormat) {
     const CodePage* page = nullptr;
     if (header_.codePage > 0) page = CodePage::find(header_.codePage);
     const bool unknown = !header_.codePageKnown || (header_.codePage > 0 && !page);
@@ -175,7 +187,8 @@ void DbfReader::scanRecords() {
                  "the header counts " + std::to_string(claimed) + " records, the file holds " + std::to_string(whole));
         const std::uint64_t partial = body - whole * header_.recordLength;
         if (partial > 0) {
-            const std::string_view tail = dbf_.substr(header_.headerLength + whole * header_.recordLength);
+            const std::string_view tail =
+                dbf_.read(header_.headerLength + whole * header_.recordLength, static_cast<std::size_t>(partial));
             // A lone end-of-file mark is no record.
             if (!(tail.size() == 1 && tail[0] == '\x1A')) {
                 noteFile(AnomalyKind::TruncatedRecord, static_cast<std::int64_t>(whole) + 1, tail,
@@ -185,16 +198,15 @@ void DbfReader::scanRecords() {
         }
     } else if (whole > claimed) {
         const std::uint64_t at = header_.headerLength + claimed * header_.recordLength;
-        if (dbf_[at] != '\x1A') {
+        if (dbf_.read(at, 1)[0] != '\x1A') {
             noteFile(AnomalyKind::ExtraRecords, static_cast<std::int64_t>(claimed) + 1, {},
                      std::to_string(whole - claimed) + " whole records after the " + std::to_string(claimed) +
                          " the header counts; not served");
         }
     }
 
-    const char* base = dbf_.data() + header_.headerLength;
     for (std::int64_t p = 0; p < physicalCount_; ++p) {
-        const char flag = base[static_cast<std::uint64_t>(p) * header_.recordLength];
+        const char flag = dbf_.read(header_.headerLength + static_cast<std::uint64_t>(p) * header_.recordLength, 1)[0];
         if (flag == ' ') continue;
         if (flag == '*') {
             deleted_.push_back(static_cast<std::uint32_t>(p));
@@ -257,8 +269,8 @@ std::int64_t DbfReader::nextServed(std::int64_t physical) const {
 }
 
 std::string_view DbfReader::record(std::int64_t physical) const {
-    return dbf_.substr(header_.headerLength + static_cast<std::uint64_t>(physical) * header_.recordLength,
-                       header_.recordLength);
+    return dbf_.read(header_.headerLength + static_cast<std::uint64_t>(physical) * header_.recordLength,
+                     header_.recordLength);
 }
 
 std::string_view DbfReader::rawField(std::int64_t physical, int field) const {

@@ -1,7 +1,7 @@
 #pragma once
 // Reads the records of a dBase table from its bytes (and its memo file's bytes): records in
 // natural order, deleted ones skipped, every value decoded into a field value of its kind.
-// Nothing here touches a file; DbfFile maps the files and hands their bytes over.
+// Nothing here opens a file; DbfFile opens the files and hands them over as byte sources.
 //
 // Record numbers: a "physical" number counts every record slot of the file from 0; a "row"
 // counts only the records served (those not marked deleted), from 0.
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "legacy/dbf/Anomaly.h"
+#include "legacy/dbf/ByteSource.h"
 #include "legacy/dbf/DbfHeader.h"
 #include "legacy/dbf/MemoReader.h"
 #include "target/field/Value.h"
@@ -34,6 +35,11 @@ public:
     // `dbf` and `memo` must outlive the reader. `memoFormat` is None when the table has no
     // memo file. Fails with DataError naming `fileName` for a bad header.
     DbfReader(std::string_view dbf, std::string_view memo, MemoFormat memoFormat, std::string fileName,
+              const ReadOptions& options = {})
+        : DbfReader(ByteSource(dbf), ByteSource(memo), memoFormat, std::move(fileName), options) {}
+    // The same over byte sources (files read on demand). A file cut short after it was opened
+    // fails the reads that reach past its new end with DataError naming the file.
+    DbfReader(ByteSource dbf, ByteSource memo, MemoFormat memoFormat, std::string fileName,
               const ReadOptions& options = {});
 
     const Header& header() const { return header_; }
@@ -55,7 +61,8 @@ public:
     // The first record served at or after `physical`; physicalCount() when none.
     std::int64_t nextServed(std::int64_t physical) const;
 
-    // The bytes of one record (flag byte first) and of one field in it.
+    // The bytes of one record (flag byte first) and of one field in it, valid until the next
+    // read of the table.
     std::string_view record(std::int64_t physical) const;
     std::string_view rawField(std::int64_t physical, int field) const;
 
@@ -83,7 +90,7 @@ private:
     Value decodeDateTime(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
     bool nullFlag(std::int64_t physical, int bit) const;
 
-    std::string_view dbf_;
+    ByteSource dbf_;
     std::string fileName_;
     Header header_;
     MemoReader memo_;

@@ -1,5 +1,7 @@
 #include "legacy/dbf/MemoReader.h"
 
+#include <algorithm>
+
 namespace mig::dbf {
 namespace {
 
@@ -10,16 +12,19 @@ std::uint32_t be16(std::string_view b, std::size_t at) { return (byteAt(b, at) <
 std::uint32_t be32(std::string_view b, std::size_t at) { return (be16(b, at) << 16) | be16(b, at + 2); }
 
 constexpr std::uint32_t kFoxHeaderSize = 512;
+constexpr std::string_view kBlockSignature("\xFF\xFF\x08\x00", 4);
+constexpr std::size_t kScanChunk = 64 * 1024;
 
 }  // namespace
 
-MemoReader::MemoReader(std::string_view bytes, MemoFormat format) : bytes_(bytes), format_(format) {
+MemoReader::MemoReader(ByteSource bytes, MemoFormat format) : bytes_(std::move(bytes)), format_(format) {
+    const std::string_view head = bytes_.read(0, static_cast<std::size_t>(std::min<std::uint64_t>(bytes_.size(), 32)));
     switch (format) {
         case MemoFormat::DBase4: {
-            std::uint32_t size = bytes.size() >= 22 ? le16(bytes, 20) : 0;
-            if (size == 0 && bytes.size() >= 8) {
+            std::uint32_t size = head.size() >= 22 ? le16(head, 20) : 0;
+            if (size == 0 && head.size() >= 8) {
                 // Some writers keep the block size at offset 4 instead.
-                const std::uint32_t alt = le32(bytes, 4);
+                const std::uint32_t alt = le32(head, 4);
                 if (alt >= 64 && alt <= 65536 && alt % 64 == 0) size = alt;
             }
             blockSize_ = size ? size : 512;
@@ -27,7 +32,7 @@ MemoReader::MemoReader(std::string_view bytes, MemoFormat format) : bytes_(bytes
         }
         case MemoFormat::FoxPro:
             // A block size of 0 means memos are allocated byte by byte.
-            blockSize_ = bytes.size() >= 8 ? be16(bytes, 6) : 64;
+            blockSize_ = head.size() >= 8 ? be16(head, 6) : 64;
             if (blockSize_ == 0) blockSize_ = 1;
             break;
         default:
@@ -48,42 +53,52 @@ MemoReader::Memo MemoReader::read(std::uint32_t block) const {
     return {Status::OutOfRange, {}, true};
 }
 
+bool MemoReader::blockSignatureAt(std::uint64_t offset) const {
+    return offset + 8 <= bytes_.size() && bytes_.read(offset, 4) == kBlockSignature;
+}
+
+MemoReader::Memo MemoReader::readToEndMark(std::uint64_t offset) const {
+    memo_.clear();
+    for (std::uint64_t at = offset; at < bytes_.size();) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk, bytes_.size() - at));
+        const std::string_view chunk = bytes_.read(at, n);
+        const std::size_t end = chunk.find('\x1A');
+        if (end != std::string_view::npos) {
+            memo_.append(chunk.substr(0, end));
+            return {Status::Ok, memo_, true};
+        }
+        memo_.append(chunk);
+        at += n;
+    }
+    return {Status::CutShort, memo_, true};
+}
+
+MemoReader::Memo MemoReader::readCounted(std::uint64_t start, std::uint64_t want, bool text) const {
+    const std::uint64_t have = bytes_.size() - std::min(start, bytes_.size());
+    memo_.clear();
+    bytes_.append(start, static_cast<std::size_t>(std::min(want, have)), memo_);
+    return {want > have ? Status::CutShort : Status::Ok, memo_, text};
+}
+
 MemoReader::Memo MemoReader::readDBase3(std::uint64_t offset) const {
     // A dBase IV block in a dBase III memo file (written by a later program) has its own length.
-    if (offset + 8 <= bytes_.size() && bytes_.substr(offset, 4) == std::string_view("\xFF\xFF\x08\x00", 4)) {
-        return readDBase4(offset);
-    }
-    const std::string_view rest = bytes_.substr(offset);
-    const std::size_t end = rest.find('\x1A');
-    if (end == std::string_view::npos) return {Status::CutShort, rest, true};
-    return {Status::Ok, rest.substr(0, end), true};
+    if (blockSignatureAt(offset)) return readDBase4(offset);
+    return readToEndMark(offset);
 }
 
 MemoReader::Memo MemoReader::readDBase4(std::uint64_t offset) const {
-    if (offset + 8 > bytes_.size() || bytes_.substr(offset, 4) != std::string_view("\xFF\xFF\x08\x00", 4)) {
-        // Without the block signature the memo is text ended by 0x1A, as in dBase III.
-        const std::string_view rest = bytes_.substr(offset);
-        const std::size_t end = rest.find('\x1A');
-        if (end == std::string_view::npos) return {Status::CutShort, rest, true};
-        return {Status::Ok, rest.substr(0, end), true};
-    }
-    const std::uint32_t length = le32(bytes_, offset + 4);  // counts the 8 bytes of the block's head
-    const std::uint64_t start = offset + 8;
-    const std::uint64_t want = length >= 8 ? length - 8u : 0u;
-    const std::uint64_t have = bytes_.size() - start;
-    if (want > have) return {Status::CutShort, bytes_.substr(start, have), true};
-    return {Status::Ok, bytes_.substr(start, want), true};
+    // Without the block signature the memo is text ended by 0x1A, as in dBase III.
+    if (!blockSignatureAt(offset)) return readToEndMark(offset);
+    const std::uint32_t length = le32(bytes_.read(offset + 4, 4), 0);  // counts the 8 bytes of the block's head
+    return readCounted(offset + 8, length >= 8 ? length - 8u : 0u, true);
 }
 
 MemoReader::Memo MemoReader::readFoxPro(std::uint64_t offset) const {
     if (offset + 8 > bytes_.size()) return {Status::CutShort, {}, true};
-    const std::uint32_t type = be32(bytes_, offset);
-    const std::uint32_t length = be32(bytes_, offset + 4);
-    const std::uint64_t start = offset + 8;
-    const std::uint64_t have = bytes_.size() - start;
-    const bool text = type == 1;
-    if (length > have) return {Status::CutShort, bytes_.substr(start, have), text};
-    return {Status::Ok, bytes_.substr(start, length), text};
+    const std::string_view head = bytes_.read(offset, 8);
+    const std::uint32_t type = be32(head, 0);
+    const std::uint32_t length = be32(head, 4);
+    return readCounted(offset + 8, length, type == 1);
 }
 
 }  // namespace mig::dbf

@@ -1,8 +1,10 @@
 #pragma once
 // The blocks of a memo file (.DBT or .FPT), read from the file's bytes.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
+#include "legacy/dbf/ByteSource.h"
 #include "legacy/dbf/DbfHeader.h"
 
 namespace mig::dbf {
@@ -16,28 +18,37 @@ public:
     };
     struct Memo {
         Status status = Status::Ok;
-        std::string_view data;  // points into the memo file's bytes
+        std::string_view data;  // valid until the next read
         bool text = true;       // false for a FoxPro block of picture or object type
     };
 
     MemoReader() = default;
     // `bytes` must outlive the reader.
-    MemoReader(std::string_view bytes, MemoFormat format);
+    MemoReader(std::string_view bytes, MemoFormat format) : MemoReader(ByteSource(bytes), format) {}
+    // Reads the file's header; fails with DataError when the file was cut short since it was opened.
+    MemoReader(ByteSource bytes, MemoFormat format);
 
     MemoFormat format() const { return format_; }
     std::uint32_t blockSize() const { return blockSize_; }
 
-    // The memo in block `block` (a non-zero block number from a record).
+    // The memo in block `block` (a non-zero block number from a record). Fails with DataError
+    // when the file was cut short since it was opened.
     Memo read(std::uint32_t block) const;
 
 private:
     Memo readDBase3(std::uint64_t offset) const;
     Memo readDBase4(std::uint64_t offset) const;
     Memo readFoxPro(std::uint64_t offset) const;
+    // Text from `offset` up to the first 0x1A (CutShort when the file ends first).
+    Memo readToEndMark(std::uint64_t offset) const;
+    // `want` bytes from `start`, or what the file holds of them.
+    Memo readCounted(std::uint64_t start, std::uint64_t want, bool text) const;
+    bool blockSignatureAt(std::uint64_t offset) const;
 
-    std::string_view bytes_;
+    ByteSource bytes_;
     MemoFormat format_ = MemoFormat::None;
     std::uint32_t blockSize_ = 512;
+    mutable std::string memo_;  // the last memo read
 };
 
 }  // namespace mig::dbf
