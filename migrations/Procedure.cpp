@@ -76,12 +76,25 @@ private:
 
     std::int64_t recordNumber() const { return legacy_.recNo() + 1; }
 
-    void assign(const Assignment& a) {
-        Field& field = target_.FieldByName(a.target);
+    // The fields an assignment reads and writes, looked up by name at their first use and kept
+    // for the rest of the run: both record sets keep their fields while they stay open. A name
+    // that is not found is looked up (and fails) again for every record.
+    struct Slots {
+        Field* target = nullptr;
+        Field* first = nullptr;
+        Field* second = nullptr;
+    };
+    static Field& cached(Field*& slot, RecordSet& set, std::string_view name) {
+        if (!slot) slot = &set.FieldByName(name);
+        return *slot;
+    }
+
+    void assign(const Assignment& a, Slots& slots) {
+        Field& field = cached(slots.target, target_, a.target);
         const Source& s = a.source;
         switch (s.kind) {
             case Source::Kind::Field:
-                field.setText(legacy_.FieldByName(s.text).asText());
+                field.setText(cached(slots.first, legacy_, s.text).asText());
                 break;
             case Source::Kind::Constant:
                 field.setText(s.text);
@@ -95,9 +108,9 @@ private:
                 break;
             }
             case Source::Kind::Join: {
-                std::string text = legacy_.FieldByName(s.text).asText();
+                std::string text = cached(slots.first, legacy_, s.text).asText();
                 text += s.separator;
-                text += legacy_.FieldByName(s.second).asText();
+                text += cached(slots.second, legacy_, s.second).asText();
                 field.setText(text);
                 break;
             }
@@ -111,7 +124,7 @@ private:
     void fill() {
         target_.Append();
         if (def_.numbersRows) ++context_.counter;
-        for (const Assignment& a : def_.mapping) assign(a);
+        for (std::size_t i = 0; i < def_.mapping.size(); ++i) assign(def_.mapping[i], slots_[i]);
     }
 
     std::string keyOfRowBeingFilled() {
@@ -309,6 +322,7 @@ private:
     SQLQuery& query_;
     MigrationObserver* observer_;
     RecordContext context_;
+    std::vector<Slots> slots_ = std::vector<Slots>(def_.mapping.size());
     std::vector<PostedRow> posted_;
     std::vector<LostRecord> lost_;
     std::int64_t filtered_ = 0;
