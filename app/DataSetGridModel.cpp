@@ -38,18 +38,6 @@ std::string DataSetGridModel::text(qint64 row, int column) const {
     return dataSet()->displayText(static_cast<int>(row), column);
 }
 
-Qt::Alignment DataSetGridModel::alignment(int column) const {
-    switch (dataSet()->Fields(column).kind()) {
-        case FieldKind::SmallInt:
-        case FieldKind::Word:
-        case FieldKind::Integer:
-        case FieldKind::Float:
-        case FieldKind::Currency:
-        case FieldKind::Decimal:
-            return Qt::AlignRight | Qt::AlignVCenter;
-        default:
-            return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
+Qt::Alignment DataSetGridModel::alignment(int column) const { return alignmentOf(dataSet()->Fields(column).kind()); }
 
 }  // namespace mig

@@ -45,6 +45,20 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 
 Qt::Alignment GridModel::alignment(int) const { return Qt::AlignLeft | Qt::AlignVCenter; }
 
+Qt::Alignment GridModel::alignmentOf(FieldKind kind) {
+    switch (kind) {
+        case FieldKind::SmallInt:
+        case FieldKind::Word:
+        case FieldKind::Integer:
+        case FieldKind::Float:
+        case FieldKind::Currency:
+        case FieldKind::Decimal:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        default:
+            return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
 void GridModel::refresh() {
     refreshPending_ = false;
     beginResetModel();

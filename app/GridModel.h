@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "target/field/FieldKind.h"
+
 namespace mig {
 
 class GridModel : public QAbstractTableModel {
@@ -30,6 +32,8 @@ protected:
     virtual std::string columnTitle(int column) const = 0;  // WIN1252
     virtual std::string text(qint64 row, int column) const = 0;  // WIN1252
     virtual Qt::Alignment alignment(int column) const;
+    // Numbers to the right, everything else to the left.
+    static Qt::Alignment alignmentOf(FieldKind kind);
 
 private:
     bool refreshPending_ = false;

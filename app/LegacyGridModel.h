@@ -1,6 +1,6 @@
 #pragma once
 // The grid model of a legacy table (its data source): every field of the file, in file order, with the field
-// names as column titles.
+// names as column titles and numbers to the right.
 #include "app/GridModel.h"
 #include "legacy/LegacyTable.h"
 
@@ -19,6 +19,9 @@ protected:
     int columns() const override { return table_.fieldCount(); }
     std::string columnTitle(int column) const override { return table_.columnName(column); }
     std::string text(qint64 row, int column) const override { return table_.displayText(row, column); }
+    Qt::Alignment alignment(int column) const override {
+        return column < table_.fieldCount() ? alignmentOf(table_.field(column).kind()) : GridModel::alignment(column);
+    }
 
 private:
     LegacyTable& table_;

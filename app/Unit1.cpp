@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -102,6 +103,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
 
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
+    // The grids and their models read the legacy tables, which are members of the window and
+    // go before its child widgets would: the grids and models go first.
+    delete DBGrid1;
+    delete DBGrid2;
+    for (auto& [component, source] : legacySources_) delete source;
+    for (auto& [dataSource, model] : targetSources_) delete model;
 }
 
 QPushButton* TForm1::makeButton(QPushButton*& member, std::string_view name, const QString& caption) {
@@ -147,6 +154,10 @@ void TForm1::buildControls() {
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         grid->horizontalHeader()->setFont(sansSerifFont(11));
+        // One line of text per record, as a data grid shows it; long texts end in "...".
+        grid->setWordWrap(false);
+        grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
         grid->setModel(legacySources_.at("FormaFarma"));
     }
 

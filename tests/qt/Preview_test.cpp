@@ -265,16 +265,18 @@ private slots:
         QTest::addColumn<QString>("preview");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("money, comma") << ',' << q("BitBtn1") << q("CUSTOFIXO") << q("12,50");
-        QTest::newRow("money, point") << '.' << q("BitBtn1") << q("CUSTOFIXO") << q("12.50");
-        QTest::newRow("quantity, comma") << ',' << q("BitBtn10") << q("QDEESTOQUE") << q("3,0000");
-        QTest::newRow("no format") << ',' << q("BitBtn1") << q("FORMAFARMA") << q("FORMA 1");
+        QTest::addColumn<bool>("right");  // numbers stand to the right
+        QTest::newRow("money, comma") << ',' << q("BitBtn1") << q("CUSTOFIXO") << q("12,50") << true;
+        QTest::newRow("money, point") << '.' << q("BitBtn1") << q("CUSTOFIXO") << q("12.50") << true;
+        QTest::newRow("quantity, comma") << ',' << q("BitBtn10") << q("QDEESTOQUE") << q("3,0000") << true;
+        QTest::newRow("no format") << ',' << q("BitBtn1") << q("FORMAFARMA") << q("FORMA 1") << false;
     }
     void theLowerGridShowsDisplayFormatsWithTheLocalesSeparator() {
         QFETCH(char, separator);
         QFETCH(QString, preview);
         QFETCH(QString, column);
         QFETCH(QString, shown);
+        QFETCH(bool, right);
         RegionalSettings settings = regional();
         settings.decimalSeparator = separator;
         ScopedRegional scoped(settings);
@@ -283,6 +285,15 @@ private slots:
         bench->fillTarget(5, 1, 1);
         bench->click(qPrintable(preview));
         QCOMPARE(WindowBench::cell(bench->form->DBGrid2, 0, column), shown);
+        QCOMPARE(WindowBench::alignment(bench->form->DBGrid2, 0, column), right ? Qt::AlignRight : Qt::AlignLeft);
+    }
+
+    void theUpperGridSetsNumbersToTheRight() {
+        bench->writeLegacy("FormaFarma", dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}})
+                                             .add({"7", "POMADA"}));
+        bench->click("BitBtn1");
+        QCOMPARE(WindowBench::alignment(bench->form->DBGrid1, 0, "GRPCODIGO"), Qt::AlignRight);
+        QCOMPARE(WindowBench::alignment(bench->form->DBGrid1, 0, "GRPDESCRI"), Qt::AlignLeft);
     }
 
     void neitherGridEdits() {

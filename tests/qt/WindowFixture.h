@@ -195,6 +195,18 @@ public:
         return {};
     }
 
+    // Its horizontal alignment there.
+    static Qt::Alignment alignment(const QTableView* grid, int row, const QString& title) {
+        const QAbstractItemModel* model = grid->model();
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) {
+                const QVariant a = model->data(model->index(row, c), Qt::TextAlignmentRole);
+                return Qt::Alignment(a.toInt()) & Qt::AlignHorizontal_Mask;
+            }
+        }
+        return {};
+    }
+
     TempFolder drive;
     TestDatabase database;
     TDM dm;
