@@ -434,8 +434,14 @@ Value DbfReader::decodeDateTime(const FieldInfo& f, std::string_view raw, std::i
             note(AnomalyKind::BadDateTime, physical, field, raw, "read as empty");
             return {};
         }
-        julian = static_cast<std::int64_t>(std::floor(total / kMsPerDayD));
-        ms = total - static_cast<double>(julian) * kMsPerDayD;
+        const double day = std::floor(total / kMsPerDayD);
+        // Far past year 9999 (and past what a day number holds): out of range like any other.
+        if (day > 1e9) {
+            note(AnomalyKind::BadDateTime, physical, field, raw, "outside years 1 to 9999; read as empty");
+            return {};
+        }
+        julian = static_cast<std::int64_t>(day);
+        ms = total - day * kMsPerDayD;
     } else {
         // Julian day number and milliseconds since midnight, little-endian.
         julian = le32(raw);
