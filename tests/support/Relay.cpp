@@ -110,12 +110,18 @@ void Relay::run() {
                 ::close(server);
             }
         }
+        // A connection accepted just now was not polled yet: it waits for the next round.
+        const std::size_t polled = (fds.size() - 2) / 2;
         std::vector<std::pair<int, int>> alive;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             const auto [client, server] = pairs[i];
             if (cutNow) {
                 ::close(client);
                 ::close(server);
+                continue;
+            }
+            if (i >= polled) {
+                alive.emplace_back(client, server);
                 continue;
             }
             const short fromClient = fds[2 + 2 * i].revents;
