@@ -339,7 +339,8 @@ void TForm1::EnableMigrateButton(const QString& key) {
 void TForm1::Esvaziartabela1Click() {
     const EmptyCase* found = findEmptyCase(Label2->text().toStdString());
     if (!found) return;
-    const QString question = QStringLiteral("Todos os registros da tabela %1 serão excluídos do banco de dados.\n"
+    // The lower grid shows exactly the rows the deletion takes (for the components, one group).
+    const QString question = QStringLiteral("Todos os registros de %1 mostrados na grade serão excluídos do banco de dados.\n"
                                             "Deseja esvaziar a tabela?")
                                  .arg(Label2->text());
     if (!dialogs().question(question)) return;

@@ -9,8 +9,8 @@ using namespace mig::test;
 namespace {
 
 QString questionFor(const QString& caption) {
-    return q("Todos os registros da tabela ") + caption +
-           q(" serão excluídos do banco de dados.\nDeseja esvaziar a tabela?");
+    return q("Todos os registros de ") + caption +
+           q(" mostrados na grade serão excluídos do banco de dados.\nDeseja esvaziar a tabela?");
 }
 
 std::vector<int> everyTargetHolds(int rows) { return std::vector<int>(kPairs.size(), rows); }
