@@ -1,9 +1,11 @@
 #include "tools/demo/DemoData.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 
