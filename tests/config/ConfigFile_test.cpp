@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/Config.h"
@@ -17,6 +18,9 @@ struct ConfigCase {
     std::string before;  // ServerAddress before the file is read
     std::string expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name; }
 
 class ServerAddressTable : public ::testing::TestWithParam<ConfigCase> {};
 
