@@ -135,7 +135,7 @@ void BM_PlainPreparedInsertLoop(benchmark::State& state) {
         }
         mig::FieldMask listed;
         std::vector<mig::ResolverField> resolverFields;
-        for (const auto& spec : mig::findChain("CLIENTES")->clientFields) resolverFields.push_back({std::string(spec.name)});
+        for (const auto& fieldSpec : mig::findChain("CLIENTES")->clientFields) resolverFields.push_back({std::string(fieldSpec.name)});
         for (const char* name : kFields)
             for (std::size_t i = 0; i < resolverFields.size(); ++i)
                 if (resolverFields[i].name == name) listed.set(i);

@@ -62,23 +62,23 @@ std::int64_t pow10(int n) {
 }
 
 // The value a new row starts with, from the declared default (written with a point).
-Value defaultFor(const FieldSpec& spec) {
-    if (spec.defaultValue.empty()) return {};
-    switch (spec.kind) {
+Value defaultFor(const FieldSpec& fieldSpec) {
+    if (fieldSpec.defaultValue.empty()) return {};
+    switch (fieldSpec.kind) {
     case FieldKind::Text:
     case FieldKind::Memo:
-    case FieldKind::Blob: return std::string(spec.defaultValue);
+    case FieldKind::Blob: return std::string(fieldSpec.defaultValue);
     case FieldKind::SmallInt:
     case FieldKind::Word:
     case FieldKind::Integer:
-        if (auto i = parseInteger(spec.defaultValue)) return *i;
+        if (auto i = parseInteger(fieldSpec.defaultValue)) return *i;
         break;
     case FieldKind::Float:
     case FieldKind::Currency:
-        if (auto d = parseFloat(spec.defaultValue, '.')) return *d;
+        if (auto d = parseFloat(fieldSpec.defaultValue, '.')) return *d;
         break;
     case FieldKind::Decimal:
-        if (auto d = parseDecimal(spec.defaultValue, '.')) return *d;
+        if (auto d = parseDecimal(fieldSpec.defaultValue, '.')) return *d;
         break;
     default: break;
     }
@@ -97,11 +97,11 @@ bool sameValue(const Value& a, const Value& b) {
 // ---------------------------------------------------------------------------------------------
 // DataSetField
 
-DataSetField::DataSetField(ClientDataSet& owner, int index, const FieldSpec& spec)
-    : Field(FieldDef{std::string(spec.name), spec.kind, spec.size, spec.precision, spec.required, spec.key,
+DataSetField::DataSetField(ClientDataSet& owner, int index, const FieldSpec& fieldSpec)
+    : Field(FieldDef{std::string(fieldSpec.name), fieldSpec.kind, fieldSpec.size, fieldSpec.precision, fieldSpec.required, fieldSpec.key,
                      std::nullopt, std::nullopt}),
-      owner_(owner), index_(index), displayFormat_(spec.displayFormat), editMask_(spec.editMask),
-      defaultValue_(spec.defaultValue) {}
+      owner_(owner), index_(index), displayFormat_(fieldSpec.displayFormat), editMask_(fieldSpec.editMask),
+      defaultValue_(fieldSpec.defaultValue) {}
 
 Value DataSetField::value() const { return owner_.fieldValue(index_); }
 

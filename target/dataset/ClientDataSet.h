@@ -39,7 +39,7 @@ enum class DataSetEvent : std::uint8_t {
 // A declared field of a client dataset.
 class DataSetField : public Field {
 public:
-    DataSetField(ClientDataSet& owner, int index, const FieldSpec& spec);
+    DataSetField(ClientDataSet& owner, int index, const FieldSpec& fieldSpec);
 
     int index() const { return index_; }
     const std::string& displayFormat() const { return displayFormat_; }

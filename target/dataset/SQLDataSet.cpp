@@ -59,17 +59,17 @@ void SQLDataSet::prepare(db::Transaction& tx) {
         packet_.push_back(std::move(f));
     }
     // The declared fields must all be there; their key marks travel with the rows.
-    for (const FieldSpec& spec : declared_) {
+    for (const FieldSpec& fieldSpec : declared_) {
         PacketField* found = nullptr;
         for (PacketField& f : packet_)
-            if (sameFieldName(f.name, spec.name)) { found = &f; break; }
+            if (sameFieldName(f.name, fieldSpec.name)) { found = &f; break; }
         if (!found) {
-            const std::string message = msg::formatMessage(msg::kFieldNotFound, {spec.name});
+            const std::string message = msg::formatMessage(msg::kFieldNotFound, {fieldSpec.name});
             statement_.reset();
             packet_.clear();
             throw DataError(name_ + ": " + message);
         }
-        found->key = spec.key;
+        found->key = fieldSpec.key;
     }
 }
 

@@ -76,11 +76,11 @@ TEST(DemoFolder, EveryTableReadsBackAsGenerated) {
             if (record.deleted) continue;
             ASSERT_FALSE(table.Eof());
             for (std::size_t f = 0; f < model.fields.size(); ++f) {
-                const dbf::FieldSpec& spec = model.fields[f];
+                const dbf::FieldSpec& fieldSpec = model.fields[f];
                 const std::string& cell = record.cells[f];
                 Field& field = table.field(static_cast<int>(f));
-                SCOPED_TRACE(spec.name + " of record " + std::to_string(table.recNo()));
-                switch (spec.type) {
+                SCOPED_TRACE(fieldSpec.name + " of record " + std::to_string(table.recNo()));
+                switch (fieldSpec.type) {
                     case 'C':
                         EXPECT_EQ(field.asText(), rtrim(cell));
                         break;

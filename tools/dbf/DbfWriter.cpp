@@ -66,14 +66,14 @@ DbfWriter::DbfWriter(std::uint8_t version, std::vector<FieldSpec> fields)
     const bool vfp = isVfpVersion(version);
     int nextBit = 0;
     std::uint32_t offset = 1;
-    for (FieldSpec& spec : fields) {
-        if (spec.length == 0) spec.length = usualLength(spec.type, vfp);
-        Field f{spec, offset, -1, -1};
+    for (FieldSpec& fieldSpec : fields) {
+        if (fieldSpec.length == 0) fieldSpec.length = usualLength(fieldSpec.type, vfp);
+        Field f{fieldSpec, offset, -1, -1};
         if (vfp) {
-            if (spec.type == 'V' || spec.type == 'Q') f.varBit = nextBit++;
-            if (spec.flags & 0x02) f.nullBit = nextBit++;
+            if (fieldSpec.type == 'V' || fieldSpec.type == 'Q') f.varBit = nextBit++;
+            if (fieldSpec.flags & 0x02) f.nullBit = nextBit++;
         }
-        offset += static_cast<std::uint32_t>(spec.length);
+        offset += static_cast<std::uint32_t>(fieldSpec.length);
         fields_.push_back(std::move(f));
     }
     if (vfp && nextBit > 0) {
@@ -121,7 +121,7 @@ std::string DbfWriter::encodeRecord(char flag, const std::vector<Cell>& cells) {
     rec[0] = flag;
     if (nullFlagsField_ >= 0) {
         const Field& nf = fields_[static_cast<std::size_t>(nullFlagsField_)];
-        std::memset(&rec[nf.offset], 0, static_cast<std::size_t>(nf.spec.length));
+        std::memset(&rec[nf.offset], 0, static_cast<std::size_t>(nf.fieldSpec.length));
     }
     auto setBit = [&](int bit) {
         const Field& nf = fields_[static_cast<std::size_t>(nullFlagsField_)];
@@ -130,9 +130,9 @@ std::string DbfWriter::encodeRecord(char flag, const std::vector<Cell>& cells) {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const Field& f = fields_[i];
         if (static_cast<int>(i) == nullFlagsField_) continue;
-        const auto len = static_cast<std::size_t>(f.spec.length);
+        const auto len = static_cast<std::size_t>(f.fieldSpec.length);
         char* out = &rec[f.offset];
-        const char type = f.spec.type;
+        const char type = f.fieldSpec.type;
         const bool binary = binaryType(type, vfp);
         if (binary) std::memset(out, 0, len);
         if (i >= cells.size()) continue;
@@ -142,7 +142,7 @@ std::string DbfWriter::encodeRecord(char flag, const std::vector<Cell>& cells) {
             continue;
         }
         const std::string& v = *cell.value();
-        const std::string what = "DbfWriter: field " + f.spec.name;
+        const std::string what = "DbfWriter: field " + f.fieldSpec.name;
         if (cell.raw()) {
             std::memcpy(out, v.data(), std::min(len, v.size()));
             continue;
@@ -201,7 +201,7 @@ MemoStyle DbfWriter::effectiveMemoStyle() const {
 
 bool DbfWriter::hasMemo() const {
     for (const Field& f : fields_) {
-        if (memoLike(f.spec.type, visualFoxPro())) return true;
+        if (memoLike(f.fieldSpec.type, visualFoxPro())) return true;
     }
     return false;
 }
@@ -300,7 +300,7 @@ std::string DbfWriter::dbfBytes() const {
         pos = 68;
     }
     for (const Field& f : fields_) {
-        const FieldSpec& s = f.spec;
+        const FieldSpec& s = f.fieldSpec;
         if (level7_) {
             std::memcpy(&out[pos], s.name.data(), std::min<std::size_t>(s.name.size(), 31));
             out[pos + 32] = s.type;

@@ -102,7 +102,7 @@ public:
 
 private:
     struct Field {
-        FieldSpec spec;
+        FieldSpec fieldSpec;
         std::uint32_t offset = 0;
         int nullBit = -1;
         int varBit = -1;
