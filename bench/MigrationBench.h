@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/UDM.h"
+#include "bench/BenchRun.h"
 #include "legacy/LegacyTable.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/Migration.h"

@@ -7,27 +7,22 @@
 // The apply's time over the plain loop's is the figure to watch (target: at most 1.3).
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchRun.h"
+#include "bench/MigrationBench.h"
 #include "target/dataset/DataSetChain.h"
 #include "target/dataset/Resolver.h"
 #include "target/db/SQLConnection.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using mig::ClientDataSet;
 using mig::Value;
 
-constexpr int kRows = 50'000;
+const int kRows = mig::bench::sized(50'000, 500);
 
 // The customers' fields a migration fills, and the text each row gives them.
 const char* const kFields[] = {"ESTACAO", "CODIGO",  "NOME", "ENDERECO", "CIDADE", "ESTADO", "CEP",
@@ -49,52 +44,11 @@ std::vector<std::string> rowTexts(int i) {
             "1"};
 }
 
-struct Folder {
-    std::string path;
-    Folder() {
-        char pattern[] = "/tmp/mig-bench-apply-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
-
-// An empty database with the target tables, made once; each iteration copies it.
-const std::string& templateDatabase(const Folder& folder) {
-    static const std::string file = [&] {
-        const std::string f = folder.path + "/template.fdb";
-        mig::db::AttachParams p;
-        p.database = f;
-        p.user = "SYSDBA";
-        auto att = mig::db::Attachment::create(p);
-        std::ifstream in(fs::path(__FILE__).parent_path().parent_path() / "sql/schema.sql");
-        std::stringstream schema;
-        schema << in.rdbuf();
-        att->executeScript(schema.str());
-        att.reset();
-        // Without synchronous page writes the disk's latency (shared with whatever else runs)
-        // stays out of both timings; each copy inherits the setting.
-        (void)std::system(("gfix -user SYSDBA -write async " + f + " 2>/dev/null").c_str());
-        return f;
-    }();
-    return file;
-}
-
-std::string freshDatabase(const Folder& folder) {
-    const std::string file = folder.path + "/run.fdb";
-    fs::copy_file(templateDatabase(folder), file, fs::copy_options::overwrite_existing);
-    return file;
-}
-
-Folder& folder() {
-    static Folder f;
-    return f;
-}
-
 void BM_ApplyCachedRows(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto connection = std::make_unique<mig::db::SQLConnection>();
-        connection->Params().setValue("Database", freshDatabase(folder()));
+        connection->Params().setValue("Database", mig::bench::freshDatabase());
         auto chain = std::make_unique<mig::DataSetChain>(*mig::findChain("CLIENTES"), *connection);
         ClientDataSet& ds = chain->dataSet;
         ds.Open();
@@ -123,7 +77,7 @@ void BM_PlainPreparedInsertLoop(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto connection = std::make_unique<mig::db::SQLConnection>();
-        connection->Params().setValue("Database", freshDatabase(folder()));
+        connection->Params().setValue("Database", mig::bench::freshDatabase());
         // The values the dataset would hold, made ready beforehand.
         std::vector<std::vector<Value>> rows;
         rows.reserve(kRows);
@@ -160,8 +114,16 @@ void BM_PlainPreparedInsertLoop(benchmark::State& state) {
     state.counters["rows"] = kRows;
 }
 
-BENCHMARK(BM_ApplyCachedRows)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_PlainPreparedInsertLoop)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_ApplyCachedRows)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(mig::bench::pairedRepetitions())
+    ->UseRealTime();
+BENCHMARK(BM_PlainPreparedInsertLoop)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(mig::bench::pairedRepetitions())
+    ->UseRealTime();
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchRun.h"
 #include "legacy/LegacyTable.h"
 #include "legacy/dbf/DbfFile.h"
 #include "target/field/RegionalSettings.h"
@@ -25,11 +26,11 @@
 
 namespace {
 
-constexpr std::uint32_t kRecords = 1'000'000;
+const auto kRecords = static_cast<std::uint32_t>(mig::bench::sized(1'000'000, 10'000));
 
 std::string benchFolder() {
     const char* dir = std::getenv("MIG_BENCH_DIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/mig-dbf-scan";
+    return std::string(dir && *dir ? dir : "/tmp") + "/mig-dbf-scan" + (mig::bench::smokeRun() ? "-smoke" : "");
 }
 
 // drive_c/Quiltor/QTR13.DBF under the bench folder, made once.
@@ -185,11 +186,11 @@ void PgdbfToSqlFromCp850(benchmark::State& state) { runPgdbf(state, "-s cp850");
 
 }  // namespace
 
-BENCHMARK(ScanAllFieldsAsText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
-BENCHMARK(ScanAllCellsForTheGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(ScanAllFieldsAsText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
+BENCHMARK(ScanAllCellsForTheGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 BENCHMARK(OpenTable)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(DecodeAllValues)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
-BENCHMARK(PgdbfToSql)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
-BENCHMARK(PgdbfToSqlFromCp850)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(DecodeAllValues)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
+BENCHMARK(PgdbfToSql)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
+BENCHMARK(PgdbfToSqlFromCp850)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 
 BENCHMARK_MAIN();

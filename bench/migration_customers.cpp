@@ -1,9 +1,10 @@
-// The customers migration (batch form) over 50,000 generated legacy customers into an empty
-// embedded database: the walk, the nineteen assignments, the posts, one apply and the re-read.
-// Beside it, the plain loop of the driver inserting the same rows through one prepared INSERT in
-// one transaction, the values made ready beforehand ("insert_only"), and the same loop followed
-// by one fetch of the dataset's SELECT ("then_reread"): the batch form re-reads its target after
-// the apply, which the plain loop alone does not.
+// The customers migration (batch form) over 10,000, 25,000 and 50,000 generated legacy
+// customers into an empty embedded database: the walk, the nineteen assignments, the posts, one
+// apply and the re-read. Beside it, at each size, the plain loop of the driver inserting the same
+// rows through one prepared INSERT in one transaction, the values made ready beforehand
+// ("insert_only"), and the same loop followed by one fetch of the dataset's SELECT
+// ("then_reread"): the batch form re-reads its target after the apply, which the plain loop
+// alone does not.
 //
 //   build/migration_customers
 //
@@ -19,7 +20,14 @@ namespace {
 using namespace mig;
 using namespace mig::bench;
 
-constexpr int kCustomers = 50'000;
+// The legacy table holds as many customers as the benchmark's argument.
+void sizes(benchmark::internal::Benchmark* b) {
+    if (smokeRun()) {
+        b->Arg(300);
+        return;
+    }
+    for (int n : {10'000, 25'000, 50'000}) b->Arg(n);
+}
 
 struct Customer {
     std::vector<std::string> texts;  // the eighteen legacy texts, CLIDTNASC as YYYYMMDD
@@ -38,26 +46,29 @@ Customer customer(int i) {
             year, month, day};
 }
 
-void writeCustomers() {
-    static const bool written = [] {
+// Writes the legacy table of `count` customers, unless it already holds them.
+void writeCustomers(int count) {
+    static int written = 0;
+    if (written == count) return;
+    {
         dbf::DbfWriter writer(0x83, {{"CLICODIGO", 'N', 6},  {"CLINOMECO", 'C', 40}, {"CLIENDERE", 'C', 60},
                                      {"CLIBAIRRO", 'C', 40}, {"CLICIDADE", 'C', 30}, {"CLIESTADO", 'C', 2},
                                      {"CLINUMCEP", 'C', 10}, {"CLINUMTEL", 'C', 30}, {"CLINUMCPF", 'C', 14},
                                      {"CLIDOCUME", 'C', 15}, {"CLIDTNASC", 'D'},     {"CLIE_MAIL", 'C', 60},
                                      {"CLIOBSERV", 'C', 60}, {"CLIOBSMAN", 'M'},     {"CLISEXOCL", 'C', 1},
                                      {"CLITPDOCU", 'C', 10}, {"CLIORGEXP", 'C', 10}, {"CLIESTEXP", 'C', 2}});
-        for (int i = 1; i <= kCustomers; ++i) {
+        for (int i = 1; i <= count; ++i) {
             const Customer c = customer(i);
             writer.add(std::vector<dbf::Cell>(c.texts.begin(), c.texts.end()));
         }
         writeLegacy("Clientes", writer);
-        return true;
-    }();
-    (void)written;
+    }
+    written = count;
 }
 
 void BM_MigrateCustomers(benchmark::State& state) {
-    writeCustomers();
+    const int customers = static_cast<int>(state.range(0));
+    writeCustomers(customers);
     for (auto _ : state) {
         state.PauseTiming();
         auto pair = std::make_unique<Pair>("BitBtn13");
@@ -66,18 +77,19 @@ void BM_MigrateCustomers(benchmark::State& state) {
         const MigrationReport report = pair->run();
 
         state.PauseTiming();
-        if (report.migrated != kCustomers || pair->target.RecordCount() != kCustomers) {
+        if (report.migrated != customers || pair->target.RecordCount() != customers) {
             state.SkipWithError("not every customer was migrated");
         }
         pair.reset();
         state.ResumeTiming();
     }
-    state.counters["rows"] = kCustomers;
+    state.counters["rows"] = customers;
 }
 
 // The plain loop; with `reRead`, followed by one fetch of every row of the dataset's SELECT with
 // every column read as a value, the least a batch run that re-reads its target must add.
 void BM_PlainInsertLoop(benchmark::State& state, bool reRead) {
+    const int customers = static_cast<int>(state.range(0));
     const char* sql =
         "insert into CLIENTES (ESTACAO, CODIGO, NOME, ENDERECO, COMPLEMENTO, CIDADE, ESTADO, CEP, FONE, CPF, "
         "IDENTIDADE, DATAANIVERSARIO, REFERENCIA, OBS, SEXO, E_MAIL, TIPODOCUMENTO, ORGAOEXPEDIDOR, "
@@ -86,8 +98,8 @@ void BM_PlainInsertLoop(benchmark::State& state, bool reRead) {
         state.PauseTiming();
         auto connection = plainConnection();
         std::vector<std::vector<Value>> rows;
-        rows.reserve(kCustomers);
-        for (int i = 1; i <= kCustomers; ++i) {
+        rows.reserve(static_cast<std::size_t>(customers));
+        for (int i = 1; i <= customers; ++i) {
             const Customer c = customer(i);
             const auto& t = c.texts;
             rows.push_back({std::string("00"), std::int32_t{i}, t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9],
@@ -107,7 +119,7 @@ void BM_PlainInsertLoop(benchmark::State& state, bool reRead) {
         if (reRead) {
             auto readTx = connection->newTransaction();
             auto select = connection->prepare(*readTx, findChain("CLIENTES")->select);
-            if (fetchAll(*select, *readTx, true) != kCustomers) state.SkipWithError("wrong row count");
+            if (fetchAll(*select, *readTx, true) != customers) state.SkipWithError("wrong row count");
             select.reset();
             readTx->commit();
         }
@@ -117,17 +129,26 @@ void BM_PlainInsertLoop(benchmark::State& state, bool reRead) {
         rows = {};
         state.ResumeTiming();
     }
-    state.counters["rows"] = kCustomers;
+    state.counters["rows"] = customers;
 }
 
-BENCHMARK(BM_MigrateCustomers)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK_CAPTURE(BM_PlainInsertLoop, insert_only, false)
+BENCHMARK(BM_MigrateCustomers)
+    ->Apply(sizes)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
+    ->Repetitions(pairedRepetitions())
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_PlainInsertLoop, insert_only, false)
+    ->Apply(sizes)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(pairedRepetitions())
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_PlainInsertLoop, then_reread, true)
+    ->Apply(sizes)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
+    ->Repetitions(pairedRepetitions())
     ->UseRealTime();
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 using namespace mig;
 using namespace mig::bench;
 
-constexpr int kPhysicians = 5'000;
+const int kPhysicians = sized(5'000, 100);
 
 std::vector<std::string> physician(int i) {
     const std::string n = std::to_string(i);
