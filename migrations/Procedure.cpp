@@ -156,12 +156,28 @@ private:
 
     bool keepGoing(std::int64_t done) { return !observer_ || observer_->recordDone(done); }
 
+    // The batch form stops at the first record that cannot become a row, with the failure's own
+    // message; its details name that record, so that the operator can find it in the legacy table.
+    void fillAndPostOrStop() {
+        try {
+            fill();
+            post();
+        } catch (const std::exception& e) {
+            std::string key;
+            if (target_.State() == DataSetState::Insert) {
+                key = keyOfRowBeingFilled();
+                target_.Cancel();
+            }
+            throw DetailedError(e.what(), w("A migração parou neste registro e nada foi gravado:\n") +
+                                              line(recordNumber(), key, e.what()) + "\n");
+        }
+    }
+
     MigrationReport batch() {
         std::int64_t done = 0;
         try {
             while (!legacy_.Eof()) {
-                fill();
-                post();
+                fillAndPostOrStop();
                 legacy_.Next();
                 if (!keepGoing(++done) && !legacy_.Eof()) {
                     // Nothing was applied: the rows cached by this run go, and the dataset shows

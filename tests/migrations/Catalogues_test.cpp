@@ -2,6 +2,7 @@
 // what both forms of the procedure do with an empty table, a loaded target and a refused row.
 #include "tests/migrations/MigrationFixture.h"
 
+#include "migrations/MigrationError.h"
 #include "target/field/Errors.h"
 #include "target/field/RegionalSettings.h"
 
@@ -67,8 +68,11 @@ TEST_F(MigrationTest, AFamilyCodeThatIsNoIntegerEndsTheBatchAndNothingReachesThe
     try {
         migrate("BitBtn15");
         FAIL() << "expected the conversion failure";
-    } catch (const ConversionError& e) {
+    } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "'2A' is not a valid integer value for field 'CODIGO'");
+        // The details name the record the run stopped at.
+        EXPECT_EQ(e.details(), w("A migração parou neste registro e nada foi gravado:\n"
+                                 "Registro 2 (sem chave): '2A' is not a valid integer value for field 'CODIGO'\n"));
     }
     EXPECT_EQ(column("select count(*) from FAMILIAS"), std::vector<std::string>{"0"});
     // The row of the failed record was not left half filled for a later append to post.

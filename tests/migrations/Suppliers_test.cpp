@@ -1,6 +1,7 @@
 // Suppliers and manufacturers: one mapping over two field prefixes, in the batch form.
 #include "tests/migrations/MigrationFixture.h"
 
+#include "migrations/MigrationError.h"
 #include "target/field/Errors.h"
 
 namespace mig::test {
@@ -99,8 +100,10 @@ TEST_F(MigrationTest, ASupplierCodeIsCutToFourCharactersAndAManufacturerCodeMust
     try {
         migrate("BitBtn18");
         FAIL() << "expected the conversion failure";
-    } catch (const ConversionError& e) {
+    } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "'1A' is not a valid integer value for field 'CODIGO'");
+        EXPECT_EQ(e.details(), w("A migração parou neste registro e nada foi gravado:\n"
+                                 "Registro 2 (sem chave): '1A' is not a valid integer value for field 'CODIGO'\n"));
     }
     EXPECT_EQ(column("select count(*) from FABRIC"), std::vector<std::string>{"0"});
     EXPECT_EQ(dataSet("Fabric").State(), DataSetState::Browse) << "no half-filled row is left behind";
