@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,35 @@ inline int fetchAll(db::Statement& select, db::Transaction& tx, bool readValues)
     }
     select.close();
     return rows;
+}
+
+// The plain cost of a row-by-row migration over `rows`: for each row one execution of the
+// prepared `insert` in a transaction of its own, its commit, and one fetch of every row of the
+// dataset's `select` (see fetchAll). Sets the iteration's time and the per-record counters.
+inline void insertCommitFetchEach(benchmark::State& state, db::SQLConnection& connection, std::string_view insert,
+                                  std::string_view select, const std::vector<std::vector<Value>>& rows,
+                                  bool readValues) {
+    auto prepareTx = connection.newTransaction();
+    auto statement = connection.prepare(*prepareTx, insert);
+    auto reader = connection.prepare(*prepareTx, select);
+    prepareTx->commit();
+
+    const auto start = std::chrono::steady_clock::now();
+    int fetched = 0;
+    for (const auto& row : rows) {
+        auto tx = connection.newTransaction();
+        if (statement->execute(*tx, row) != 1) state.SkipWithError("insert affected no row");
+        tx->commit();
+        auto readTx = connection.newTransaction();
+        fetched = fetchAll(*reader, *readTx, readValues);
+        readTx->commit();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    const auto records = static_cast<int>(rows.size());
+    state.counters["records"] = records;
+    state.counters["us_per_record"] = seconds * 1e6 / records;
+    if (fetched != records) state.SkipWithError("wrong row count");
 }
 
 }  // namespace mig::bench

@@ -76,27 +76,7 @@ void BM_PlainInsertCommitFetch(benchmark::State& state, bool readValues) {
             const auto t = physician(i);
             rows.push_back({t[1], std::string("M\xE9" "dico"), t[2], t[3], t[4], t[5], t[6], t[7], t[8]});
         }
-        auto prepareTx = connection->newTransaction();
-        auto statement = connection->prepare(*prepareTx, insert);
-        auto select = connection->prepare(*prepareTx, findChain("MEDICOS")->select);
-        prepareTx->commit();
-
-        const auto start = std::chrono::steady_clock::now();
-        int fetched = 0;
-        for (const auto& row : rows) {
-            auto tx = connection->newTransaction();
-            if (statement->execute(*tx, row) != 1) state.SkipWithError("insert affected no row");
-            tx->commit();
-            auto readTx = connection->newTransaction();
-            fetched = fetchAll(*select, *readTx, readValues);
-            readTx->commit();
-        }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        perRecord(state, seconds);
-        if (fetched != kPhysicians) state.SkipWithError("wrong row count");
-        statement.reset();
-        select.reset();
+        insertCommitFetchEach(state, *connection, insert, findChain("MEDICOS")->select, rows, readValues);
     }
 }
 

@@ -97,27 +97,7 @@ void BM_PlainInsertCommitFetch(benchmark::State& state, bool readValues) {
                             m.density.empty() ? decimal(1, 0) : decimal(98, 2), static_cast<double>(i % 100),
                             1000000.0, m.scientific});
         }
-        auto prepareTx = connection->newTransaction();
-        auto statement = connection->prepare(*prepareTx, insert);
-        auto select = connection->prepare(*prepareTx, findChain("COMPONEN")->select);
-        prepareTx->commit();
-
-        const auto start = std::chrono::steady_clock::now();
-        int fetched = 0;
-        for (const auto& row : rows) {
-            auto tx = connection->newTransaction();
-            if (statement->execute(*tx, row) != 1) state.SkipWithError("insert affected no row");
-            tx->commit();
-            auto readTx = connection->newTransaction();
-            fetched = fetchAll(*select, *readTx, readValues);
-            readTx->commit();
-        }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        perRecord(state, seconds, count);
-        if (fetched != count) state.SkipWithError("wrong row count");
-        statement.reset();
-        select.reset();
+        insertCommitFetchEach(state, *connection, insert, findChain("COMPONEN")->select, rows, readValues);
     }
 }
 
