@@ -50,19 +50,17 @@ Customer customer(int i) {
 void writeCustomers(int count) {
     static int written = 0;
     if (written == count) return;
-    {
-        dbf::DbfWriter writer(0x83, {{"CLICODIGO", 'N', 6},  {"CLINOMECO", 'C', 40}, {"CLIENDERE", 'C', 60},
-                                     {"CLIBAIRRO", 'C', 40}, {"CLICIDADE", 'C', 30}, {"CLIESTADO", 'C', 2},
-                                     {"CLINUMCEP", 'C', 10}, {"CLINUMTEL", 'C', 30}, {"CLINUMCPF", 'C', 14},
-                                     {"CLIDOCUME", 'C', 15}, {"CLIDTNASC", 'D'},     {"CLIE_MAIL", 'C', 60},
-                                     {"CLIOBSERV", 'C', 60}, {"CLIOBSMAN", 'M'},     {"CLISEXOCL", 'C', 1},
-                                     {"CLITPDOCU", 'C', 10}, {"CLIORGEXP", 'C', 10}, {"CLIESTEXP", 'C', 2}});
-        for (int i = 1; i <= count; ++i) {
-            const Customer c = customer(i);
-            writer.add(std::vector<dbf::Cell>(c.texts.begin(), c.texts.end()));
-        }
-        writeLegacy("Clientes", writer);
+    dbf::DbfWriter writer(0x83, {{"CLICODIGO", 'N', 6},  {"CLINOMECO", 'C', 40}, {"CLIENDERE", 'C', 60},
+                                 {"CLIBAIRRO", 'C', 40}, {"CLICIDADE", 'C', 30}, {"CLIESTADO", 'C', 2},
+                                 {"CLINUMCEP", 'C', 10}, {"CLINUMTEL", 'C', 30}, {"CLINUMCPF", 'C', 14},
+                                 {"CLIDOCUME", 'C', 15}, {"CLIDTNASC", 'D'},     {"CLIE_MAIL", 'C', 60},
+                                 {"CLIOBSERV", 'C', 60}, {"CLIOBSMAN", 'M'},     {"CLISEXOCL", 'C', 1},
+                                 {"CLITPDOCU", 'C', 10}, {"CLIORGEXP", 'C', 10}, {"CLIESTEXP", 'C', 2}});
+    for (int i = 1; i <= count; ++i) {
+        const Customer c = customer(i);
+        writer.add(std::vector<dbf::Cell>(c.texts.begin(), c.texts.end()));
     }
+    writeLegacy("Clientes", writer);
     written = count;
 }
 
