@@ -87,7 +87,7 @@ void LegacyTable::Open() {
     if (!found) throw DataError("Table file not found: " + shownPath(windowsFile, (fs::path(folder) / wanted).string()));
 
     dbf::ReadOptions options;
-    options.fallbackCodePage = fallbackCodePage_ ? fallbackCodePage_ : codePageFromEnvironment();
+    options.codePage = codePage_ ? codePage_ : codePageFromEnvironment();
     auto file = std::make_unique<dbf::DbfFile>((fs::path(folder) / *found).string(), options);
 
     std::vector<std::unique_ptr<LegacyField>> fields;
@@ -107,6 +107,9 @@ void LegacyTable::Open() {
 void LegacyTable::Close() {
     if (!Active()) return;
     lastAnomalies_ = file_->reader().anomalies();
+    lastSource_ = codePageSource();
+    lastCodePageName_ = codePageName();
+    lastDecisionMattered_ = codePageDecisionMattered();
     fields_.clear();
     display_.clear();
     file_.reset();
@@ -207,6 +210,18 @@ std::string LegacyTable::displayText(std::int64_t row, int column) const {
 
 const std::vector<dbf::Anomaly>& LegacyTable::anomalies() const {
     return Active() ? file_->reader().anomalies() : lastAnomalies_;
+}
+
+dbf::CodePageSource LegacyTable::codePageSource() const {
+    return Active() ? file_->reader().codePageSource() : lastSource_;
+}
+
+std::string LegacyTable::codePageName() const {
+    return Active() ? file_->reader().codePage().name() : lastCodePageName_;
+}
+
+bool LegacyTable::codePageDecisionMattered() const {
+    return Active() ? file_->reader().decidedTextRead() : lastDecisionMattered_;
 }
 
 }  // namespace mig

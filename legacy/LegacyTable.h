@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "legacy/dbf/Anomaly.h"
+#include "legacy/dbf/DbfReader.h"
 #include "target/field/Field.h"
 #include "target/field/RecordSet.h"
 
@@ -25,8 +26,9 @@ class DbfFile;
 // The legacy product's data folder.
 inline constexpr std::string_view kLegacyFolder = "C:\\Quiltor";
 
-// Environment variable naming the code page of legacy files that record none (or record one
-// this program does not know), e.g. 850. Without it such files are read as WIN1252.
+// Environment variable naming the code page of every legacy file, e.g. 850, whatever each file
+// records (so that a file marked with the wrong one can be read). Without it each file's own
+// mark is used, and the text of a file that records none decides its code page.
 inline constexpr const char* kLegacyCodePageVariable = "MIGRADOR_LEGACY_CODEPAGE";
 
 class LegacyTable : public RecordSet {
@@ -86,8 +88,17 @@ public:
     // as the values are read. Kept after Close until the next Open.
     const std::vector<dbf::Anomaly>& anomalies() const;
 
-    // Code page for files that record none; 0 leaves it to kLegacyCodePageVariable.
-    void setFallbackCodePage(int codePage) { fallbackCodePage_ = codePage; }
+    // Code page of the file's text whatever the file records, from the next Open on; 0 leaves
+    // it to kLegacyCodePageVariable.
+    void setCodePage(int codePage) { codePage_ = codePage; }
+
+    // How the code page of the text was settled, and its name ("CP850", "WIN1252"), as of the
+    // last Open (kept after Close until the next Open; Recorded and "WIN1252" before any).
+    dbf::CodePageSource codePageSource() const;
+    std::string codePageName() const;
+    // True when the code page was decided from the text and that made a difference: text
+    // with characters outside ASCII was met (see DbfReader::decidedTextRead).
+    bool codePageDecisionMattered() const;
 
 private:
     class LegacyField;
@@ -100,11 +111,15 @@ private:
 
     std::string fileName_;
     std::string folder_;
-    int fallbackCodePage_ = 0;
+    int codePage_ = 0;
     std::unique_ptr<dbf::DbfFile> file_;
     std::vector<std::unique_ptr<LegacyField>> fields_;
     mutable std::vector<std::unique_ptr<DetachedField>> display_;
     std::vector<dbf::Anomaly> lastAnomalies_;
+    // What the last file opened said of its code page, once it is closed.
+    dbf::CodePageSource lastSource_ = dbf::CodePageSource::Recorded;
+    std::string lastCodePageName_ = "WIN1252";
+    bool lastDecisionMattered_ = false;
     std::int64_t current_ = -1;  // physical record number of the current record
     bool eof_ = true;
 };

@@ -6,6 +6,7 @@ namespace mig::dbf {
 
 std::string_view anomalyKindName(AnomalyKind kind) {
     switch (kind) {
+        case AnomalyKind::HeaderLayout: return "damaged header";
         case AnomalyKind::RecordsMissing: return "records missing";
         case AnomalyKind::TruncatedRecord: return "truncated record";
         case AnomalyKind::ExtraRecords: return "records beyond the header's count";

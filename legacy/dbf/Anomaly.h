@@ -8,6 +8,7 @@
 namespace mig::dbf {
 
 enum class AnomalyKind : std::uint8_t {
+    HeaderLayout,      // a header read although its layout is wrong (no terminator, ...)
     RecordsMissing,    // the header promises more records than the file holds
     TruncatedRecord,   // the file ends inside a record, which is not served
     ExtraRecords,      // whole records beyond the header's count, not served
@@ -17,7 +18,7 @@ enum class AnomalyKind : std::uint8_t {
     BadNumber,         // a number that does not parse (or a fraction in an integer field)
     BadLogical,        // a logical value other than T, t, Y, y, F, f, N, n, ?, blank
     BadMemoPointer,    // a memo block number that is not a number
-    MemoOutOfRange,    // a memo block number past the end of the memo file; read as empty
+    MemoOutOfRange,    // a memo block number past the end of the memo file or in its header; read as empty
     MemoCutShort,      // a memo whose length runs past the end of the memo file
     BadDateTime,       // a binary date and time out of range; read as empty
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "target/field/Errors.h"
+#include "target/platform/CodePage.h"
 
 namespace mig::dbf {
 namespace {
@@ -42,7 +43,7 @@ struct RawField {
     std::uint8_t flags;
 };
 
-// Descriptors from `start`, `size` bytes each, up to `limit` or a 0x0D. Sets `terminated`.
+// Descriptors from `start`, `size` bytes each, up to a 0x0D or `limit`. Sets `terminated`.
 std::vector<RawField> readDescriptors(std::string_view file, std::uint32_t start, std::uint32_t size,
                                       std::uint32_t limit, bool level7, bool& terminated) {
     std::vector<RawField> out;
@@ -199,12 +200,41 @@ Header parseHeader(std::string_view file, std::string_view path) {
 
     if (level7) h.languageDriverName = fixedName(file.substr(32, 32));
 
+    const std::uint32_t descriptorSize = level7 ? 48 : 32;
     std::uint32_t limit = h.headerLength;
-    if (h.family == Family::VisualFoxPro && limit >= descriptorsStart + kBacklinkSize) limit -= kBacklinkSize;
+    const bool backlink = h.family == Family::VisualFoxPro && limit >= descriptorsStart + kBacklinkSize;
+    if (backlink) limit -= kBacklinkSize;
     bool terminated = false;
-    std::vector<RawField> raw = readDescriptors(file, descriptorsStart, level7 ? 48 : 32, limit, level7, terminated);
+    std::vector<RawField> raw = readDescriptors(file, descriptorsStart, descriptorSize, limit, level7, terminated);
+    if (backlink && !terminated) {
+        // A writer that kept no room for the backlink: the descriptors run on into its space.
+        // Those there are read while they are plausible and the record has bytes to give them.
+        bool toTheEnd = false;
+        const std::vector<RawField> all =
+            readDescriptors(file, descriptorsStart, descriptorSize, h.headerLength, level7, toTheEnd);
+        std::uint64_t used = 1;
+        for (const RawField& f : raw) used += f.length;
+        std::size_t taken = 0;
+        for (std::size_t k = raw.size(); k < all.size(); ++k) {
+            const RawField& f = all[k];
+            if (!plausibleName(f.name) || !knownType(f.type) || f.length == 0 || used + f.length > h.recordLength) break;
+            used += f.length;
+            raw.push_back(f);
+            ++taken;
+        }
+        if (taken > 0) {
+            terminated = toTheEnd && raw.size() == all.size();
+            h.layoutProblems.push_back(std::to_string(taken) +
+                                       " field descriptor(s) stand in the 263 bytes a Visual FoxPro header keeps "
+                                       "for its backlink; read as fields");
+        }
+    }
     h.terminatorMissing = !terminated;
     if (raw.empty()) badHeader(path, "no field descriptors");
+    if (!terminated) {
+        h.layoutProblems.push_back("no 0x0D after the field descriptors; " + std::to_string(raw.size()) +
+                                   " field(s) read up to the end of the header");
+    }
 
     // Clipper and FoxPro store the length of a character field above 255 in its decimals byte.
     std::uint64_t plain = 1, extended = 1;
@@ -277,8 +307,9 @@ Header parseHeader(std::string_view file, std::string_view path) {
                 break;
             case 'V': case 'Q':
                 if (!vfp) badHeader(path, "unknown field type '" + std::string(1, f.type) + "' of field " + f.name);
-                f.kind = f.type == 'V' && !(f.flags & kFlagBinary) ? FieldKind::Text : FieldKind::Blob;
-                f.translate = f.kind == FieldKind::Text;
+                // A varchar marked binary still holds characters: its bytes pass unconverted.
+                f.kind = f.type == 'V' ? FieldKind::Text : FieldKind::Blob;
+                f.translate = f.type == 'V' && !(f.flags & kFlagBinary);
                 break;
             case '0':
                 if (!vfp) badHeader(path, "unknown field type '0' of field " + f.name);
@@ -310,18 +341,35 @@ Header parseHeader(std::string_view file, std::string_view path) {
         h.fields.push_back(std::move(f));
     }
     if (h.fields.empty()) badHeader(path, "no fields");
-    if (nextBit > 0) {
-        if (!h.nullFlags) badHeader(path, "nullable or variable-length fields without a _NullFlags field");
-        if (static_cast<std::uint64_t>(nextBit) > h.nullFlags->length * 8ull) {
-            badHeader(path, "_NullFlags has " + std::to_string(h.nullFlags->length * 8) + " bits for " +
-                                std::to_string(nextBit) + " flags");
-        }
+    if (offset < h.recordLength) {
+        h.layoutProblems.push_back("the fields describe " + std::to_string(offset - 1) + " of the " +
+                                   std::to_string(h.recordLength - 1) +
+                                   " bytes of a record after its flag; the other bytes are not shown");
+    }
+    // Flags that _NullFlags does not hold (no such field, or too few bits) are taken as clear:
+    // the value is not null, a variable-length field uses its whole length.
+    const std::uint64_t bits = h.nullFlags ? h.nullFlags->length * 8ull : 0;
+    for (FieldInfo& f : h.fields) {
+        if (f.nullBit >= 0 && static_cast<std::uint64_t>(f.nullBit) >= bits) f.nullBit = -1;
+        if (f.varLengthBit >= 0 && static_cast<std::uint64_t>(f.varLengthBit) >= bits) f.varLengthBit = -1;
     }
 
-    // Code page: the level-7 driver name when there is one, else the driver byte.
+    // Code page: the level-7 driver name when there is one, else the driver byte. A level-7
+    // name that names no code page this program has counts as none unless the byte names one.
     int cp = 0;
-    if (level7 && !h.languageDriverName.empty()) cp = codePageOfDriverName(h.languageDriverName);
-    if (cp == 0 || (cp == -1 && codePageOfDriver(h.languageDriver) > 0)) cp = codePageOfDriver(h.languageDriver);
+    if (level7 && !h.languageDriverName.empty()) {
+        cp = codePageOfDriverName(h.languageDriverName);
+        if (cp > 0 && !CodePage::find(cp)) cp = -1;
+    }
+    if (cp <= 0) {
+        const int byByte = codePageOfDriver(h.languageDriver);
+        if (byByte > 0 || cp == 0) {
+            cp = byByte;
+        } else {
+            cp = 0;
+            h.driverNameUnknown = true;
+        }
+    }
     h.codePageKnown = cp >= 0;
     h.codePage = cp > 0 ? cp : 0;
     return h;

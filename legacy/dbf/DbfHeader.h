@@ -9,7 +9,8 @@
 //   is read with the 32-byte descriptors of dBase IV.
 //   Visual FoxPro (0x30, 0x31, 0x32): as dBase III, with field flags, the _NullFlags field
 //   and the 263-byte backlink after the descriptors.
-// A missing 0x0D terminator is tolerated: the descriptors end where the header does.
+// A missing 0x0D terminator is tolerated: the descriptors end where the header does. Visual
+// FoxPro descriptors that run into the backlink's space are read while they fit the record.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,11 +59,15 @@ struct Header {
     std::uint8_t languageDriver = 0;    // byte 29
     std::string languageDriverName;     // level 7: bytes 32..63, without padding
     int codePage = 0;                   // 0 when the file records none
-    bool codePageKnown = true;          // false when it records one this program cannot name
+    bool codePageKnown = true;          // false when its driver byte names one this program cannot name
+    bool driverNameUnknown = false;     // a level-7 driver name naming no code page, counted as none
     std::vector<FieldInfo> fields;      // the fields a user sees, in file order
     std::optional<FieldInfo> nullFlags; // Visual FoxPro _NullFlags
     bool terminatorMissing = false;
     bool hasMemoFields = false;
+    // What the header's layout gets wrong although it can be read: no terminator, descriptors
+    // in the backlink's space, record bytes no field describes (English, one line each).
+    std::vector<std::string> layoutProblems;
 
     MemoFormat memoFormat(bool foxProMemoFile) const;
 };

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 
+#include "legacy/dbf/CodePageEvidence.h"
 #include "target/field/Calendar.h"
 #include "target/field/Errors.h"
 #include "target/field/FieldName.h"
@@ -17,6 +19,7 @@ namespace mig::dbf {
 namespace {
 
 constexpr std::int64_t kJulianDayOf18991230 = 2415019;
+constexpr std::int64_t kDayNumberOf18991230 = 693594;  // counting 0001-01-01 as day 1
 constexpr double kMsPerDayD = 86'400'000.0;
 
 std::uint32_t byteAt(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
@@ -50,6 +53,32 @@ double level7Double(std::string_view raw) {
 }
 
 std::int32_t dayOf(int year, int month, int day) { return makeDate(year, month, day)->days; }
+
+// A double that reads as a number a person wrote: finite, normal (or zero).
+bool readsAsNumber(double v) { return std::isfinite(v) && (v == 0 || std::fpclassify(v) == FP_NORMAL); }
+bool ordinaryMagnitude(double v) { return v == 0 || (std::fabs(v) >= 1e-30 && std::fabs(v) <= 1e30); }
+std::size_t shortestDigits(double v) {
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return static_cast<std::size_t>(res.ptr - buf);
+}
+
+// An O number of a file of another level than 7: the little-endian double of the other binary
+// fields, or the sortable big-endian form of level 7 (a writer of level-7 fields in a file of
+// another version), whichever reads as a number; of two, the one of ordinary size, then the
+// one with fewer digits, then the little-endian one. Nothing when neither does.
+std::optional<double> doubleOfAnyLevel(std::string_view raw) {
+    const double little = std::bit_cast<double>(le64(raw));
+    const double sortable = level7Double(raw);
+    const bool a = readsAsNumber(little), b = readsAsNumber(sortable);
+    if (a && b) {
+        if (ordinaryMagnitude(little) != ordinaryMagnitude(sortable)) return ordinaryMagnitude(little) ? little : sortable;
+        return shortestDigits(sortable) < shortestDigits(little) ? sortable : little;
+    }
+    if (a) return little;
+    if (b) return sortable;
+    return std::nullopt;
+}
 
 // Eight bytes at a time, for the scans of text fields.
 constexpr std::uint64_t kEightBlanks = 0x2020202020202020ull;
@@ -160,11 +189,25 @@ DbfReader::DbfReader(ByteSource dbf, ByteSource memo, MemoFormat memoFormat, std
       fileName_(std::move(fileName)),
       header_(parseHeader(headerBytes(dbf_), fileName_)),
       memo_(std::move(memo), memoFormat) {
-    const CodePage* page = nullptr;
-    if (header_.codePage > 0) page = CodePage::find(header_.codePage);
-    const bool unknown = !header_.codePageKnown || (header_.codePage > 0 && !page);
-    if (!page && options.fallbackCodePage > 0) page = CodePage::find(options.fallbackCodePage);
-    if (!page && unknown) {
+    chooseCodePage(options);
+    for (const std::string& problem : header_.layoutProblems) noteFile(AnomalyKind::HeaderLayout, 0, {}, problem);
+    scanRecords();
+    if (codePageSource_ == CodePageSource::Decided) codePage_ = CodePage::find(decideCodePage());
+}
+
+void DbfReader::chooseCodePage(const ReadOptions& options) {
+    if (options.codePage > 0) {
+        codePage_ = CodePage::find(options.codePage);
+        if (!codePage_) throw DataError("Unknown code page " + std::to_string(options.codePage) + " for " + fileName_);
+        codePageSource_ = CodePageSource::Named;
+        return;
+    }
+    if (header_.codePage > 0) codePage_ = CodePage::find(header_.codePage);
+    if (codePage_) {
+        codePageSource_ = CodePageSource::Recorded;
+        return;
+    }
+    if (!header_.codePageKnown || header_.codePage > 0) {
         char driver[8];
         std::snprintf(driver, sizeof driver, "0x%02X", static_cast<unsigned>(header_.languageDriver));
         std::string which = header_.codePage > 0 ? "code page " + std::to_string(header_.codePage)
@@ -172,8 +215,53 @@ DbfReader::DbfReader(ByteSource dbf, ByteSource memo, MemoFormat memoFormat, std
         if (!header_.languageDriverName.empty()) which += " (" + header_.languageDriverName + ")";
         throw DataError("Unsupported " + which + " in " + fileName_);
     }
-    codePage_ = page ? page : &CodePage::win1252();
-    scanRecords();
+    codePageSource_ = CodePageSource::Decided;
+    codePage_ = &CodePage::win1252();  // until the sample has decided
+}
+
+int DbfReader::decideCodePage() const {
+    std::vector<int> texts, memos;
+    for (int i = 0; i < fieldCount(); ++i) {
+        const FieldInfo& f = field(i);
+        if (!f.translate) continue;
+        if (f.memoPointer) memos.push_back(i);
+        else if (f.kind == FieldKind::Text) texts.push_back(i);
+    }
+    CodePageEvidence evidence;
+    // Each run starts where the one before ended at the earliest.
+    const std::int64_t perStretch = std::max<std::int64_t>(
+        1, std::min(kSampleRecords, kSampleBytes / header_.recordLength) / kSampleStretches);
+    const std::int64_t span = std::max<std::int64_t>(0, physicalCount_ - perStretch);
+    std::int64_t p = 0;
+    for (std::int64_t s = 0; s < kSampleStretches; ++s) {
+        p = nextServed(std::max(p, span * s / (kSampleStretches - 1)));
+        int memosRead = 0;
+        for (std::int64_t records = 0; p < physicalCount_ && records < perStretch; p = nextServed(p + 1), ++records) {
+            for (const int i : texts) evidence.add(textBytes(p, i));
+            for (const int i : memos) {
+                if (memosRead >= kSampleMemos / kSampleStretches) break;
+                std::uint64_t block = 0;
+                if (!memoBlockOf(field(i), rawField(p, i), block) || block == 0 ||
+                    block > std::numeric_limits<std::uint32_t>::max() || memo_.format() == MemoFormat::None) {
+                    continue;
+                }
+                const MemoReader::Memo m = memo_.read(static_cast<std::uint32_t>(block), kSampleMemoBytes);
+                if (m.status == MemoReader::Status::OutOfRange || m.status == MemoReader::Status::InsideHeader || !m.text) {
+                    continue;
+                }
+                evidence.add(m.data);
+                ++memosRead;
+            }
+        }
+    }
+    if (evidence.nonAsciiBytes() > 0) decidedTextRead_ = true;
+    return evidence.decide();
+}
+
+void DbfReader::noteDecidedText(std::string_view text) const {
+    if (codePageSource_ == CodePageSource::Decided && !decidedTextRead_ && hasHighByte(text.data(), text.size())) {
+        decidedTextRead_ = true;
+    }
 }
 
 void DbfReader::scanRecords() {
@@ -293,11 +381,10 @@ Value DbfReader::value(std::int64_t physical, int field) const {
             return decodeText(f, raw);
         case 'V':
         case 'Q': {
-            std::string_view used = raw;
-            if (f.varLengthBit >= 0 && nullFlag(physical, f.varLengthBit)) {
-                used = raw.substr(0, std::min<std::size_t>(byteAt(raw, raw.size() - 1), raw.size() - 1));
-            }
-            return f.translate ? Value(codePage_->toWin1252(used)) : Value(std::string(used));
+            const std::string_view used = textBytes(physical, field);
+            if (!f.translate) return Value(std::string(used));
+            noteDecidedText(used);
+            return Value(codePage_->toWin1252(used));
         }
         case 'N':
         case 'F':
@@ -320,6 +407,14 @@ Value DbfReader::value(std::int64_t physical, int field) const {
             if (level7) {
                 if (allBytesAre(raw, std::string_view("\0", 1))) return {};
                 v = level7Double(raw);
+            } else if (f.type == 'O') {
+                const std::optional<double> read = doubleOfAnyLevel(raw);
+                if (!read) {
+                    note(AnomalyKind::BadNumber, physical, field, raw,
+                         "neither a little-endian double nor a level-7 one; read as empty");
+                    return {};
+                }
+                v = *read;
             } else {
                 v = std::bit_cast<double>(le64(raw));
             }
@@ -352,8 +447,10 @@ Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
     while (end >= 8 && load64(data + end - 8) == kEightBlanks) end -= 8;
     while (end > 0 && data[end - 1] == ' ') --end;
     std::string out(data, end);
-    if (f.translate && !codePage_->isWin1252() && hasHighByte(data, end)) {
+    if (f.translate && (!codePage_->isWin1252() || codePageSource_ == CodePageSource::Decided) &&
+        hasHighByte(data, end)) {
         // Plain ASCII is the same in every code page; only text with other bytes is converted.
+        noteDecidedText(out);
         const auto& table = codePage_->toWin1252Table();
         for (char& c : out) c = table[static_cast<unsigned char>(c)];
     }
@@ -425,11 +522,12 @@ Value DbfReader::decodeLogical(std::string_view raw, std::int64_t physical, int 
 
 Value DbfReader::decodeDateTime(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {
     if (allBytesAre(raw, std::string_view("\0", 1)) || allBytesAre(raw, " ")) return {};
-    std::int64_t julian;
+    std::int64_t days;  // since 1899-12-30
     double ms;
     if (f.type == '@' && header_.family == Family::DBase7) {
-        // Milliseconds since the start of Julian day 0, as a level-7 double.
-        const double total = level7Double(raw);
+        // Milliseconds since the start of day 0, 0001-01-01 being day 1: a big-endian double as
+        // it stands (not the sortable form of the level's O numbers).
+        const double total = std::bit_cast<double>(be64(raw));
         if (!std::isfinite(total) || total < 0) {
             note(AnomalyKind::BadDateTime, physical, field, raw, "read as empty");
             return {};
@@ -440,41 +538,68 @@ Value DbfReader::decodeDateTime(const FieldInfo& f, std::string_view raw, std::i
             note(AnomalyKind::BadDateTime, physical, field, raw, "outside years 1 to 9999; read as empty");
             return {};
         }
-        julian = static_cast<std::int64_t>(day);
-        ms = total - day * kMsPerDayD;
+        days = static_cast<std::int64_t>(day) - kDayNumberOf18991230;
+        ms = std::round(total - day * kMsPerDayD);
+        if (ms >= kMsPerDayD) {
+            ms = 0;
+            ++days;
+        }
     } else {
-        // Julian day number and milliseconds since midnight, little-endian.
-        julian = le32(raw);
+        // Julian day number and milliseconds since midnight, little-endian. Visual FoxPro writes
+        // whole seconds, often a millisecond off (13:35:38.999 for 13:35:39): read to the second.
+        const std::int64_t julian = le32(raw);
         const std::uint32_t msOfDay = le32(raw.substr(4));
         if (julian == 0 && msOfDay == 0) return {};
+        days = julian - kJulianDayOf18991230;
         ms = msOfDay;
+        if (msOfDay < kMsPerDay) {
+            ms = std::round(ms / 1000.0) * 1000.0;
+            if (ms >= kMsPerDayD) {
+                ms = 0;
+                ++days;
+            }
+        }
     }
     static const std::int32_t firstDay = dayOf(1, 1, 1);
     static const std::int32_t lastDay = dayOf(9999, 12, 31);
-    const std::int64_t days = julian - kJulianDayOf18991230;
     if (days < firstDay || days > lastDay || ms < 0 || ms >= kMsPerDayD) {
         note(AnomalyKind::BadDateTime, physical, field, raw, "outside years 1 to 9999; read as empty");
         return {};
     }
-    const auto whole = static_cast<std::int32_t>(std::llround(ms));
+    const auto whole = static_cast<std::int32_t>(ms);
     return Value(DateTime{toDateTimeNumber(Date{static_cast<std::int32_t>(days)}, Time{std::min(whole, kMsPerDay - 1)})});
+}
+
+bool DbfReader::memoBlockOf(const FieldInfo& f, std::string_view raw, std::uint64_t& block) {
+    block = 0;
+    if (f.length == 4) {
+        block = le32(raw);
+        return true;
+    }
+    const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
+    if (first == std::string_view::npos) return true;
+    const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
+    for (const char c : raw.substr(first, last - first + 1)) {
+        if (c < '0' || c > '9') return false;
+        block = block * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+}
+
+std::string_view DbfReader::textBytes(std::int64_t physical, int field) const {
+    const FieldInfo& f = header_.fields[static_cast<std::size_t>(field)];
+    // The flag first: reading it reads the record again, which may move the view's window.
+    const bool counted = f.varLengthBit >= 0 && nullFlag(physical, f.varLengthBit);
+    const std::string_view raw = record(physical).substr(f.offset, f.length);
+    if (!counted) return raw;
+    return raw.substr(0, std::min<std::size_t>(byteAt(raw, raw.size() - 1), raw.size() - 1));
 }
 
 Value DbfReader::decodeMemo(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {
     std::uint64_t block = 0;
-    if (f.length == 4) {
-        block = le32(raw);
-    } else {
-        const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
-        if (first == std::string_view::npos) return {};
-        const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
-        for (const char c : raw.substr(first, last - first + 1)) {
-            if (c < '0' || c > '9') {
-                note(AnomalyKind::BadMemoPointer, physical, field, raw, "read as empty");
-                return {};
-            }
-            block = block * 10 + static_cast<std::uint64_t>(c - '0');
-        }
+    if (!memoBlockOf(f, raw, block)) {
+        note(AnomalyKind::BadMemoPointer, physical, field, raw, "read as empty");
+        return {};
     }
     if (block == 0) return {};
     if (block > std::numeric_limits<std::uint32_t>::max() || memo_.format() == MemoFormat::None) {
@@ -486,11 +611,19 @@ Value DbfReader::decodeMemo(const FieldInfo& f, std::string_view raw, std::int64
         note(AnomalyKind::MemoOutOfRange, physical, field, raw, "past the end of the memo file; read as empty");
         return {};
     }
+    if (m.status == MemoReader::Status::InsideHeader) {
+        note(AnomalyKind::MemoOutOfRange, physical, field, raw,
+             "block " + std::to_string(block) + " lies inside the memo file's header; read as empty");
+        return {};
+    }
     if (m.status == MemoReader::Status::CutShort) {
         note(AnomalyKind::MemoCutShort, physical, field, raw,
              "the memo file ends inside it; " + std::to_string(m.data.size()) + " bytes read");
     }
-    if (f.translate && m.text) return Value(codePage_->toWin1252(m.data));
+    if (f.translate && m.text) {
+        noteDecidedText(m.data);
+        return Value(codePage_->toWin1252(m.data));
+    }
     return Value(std::string(m.data));
 }
 

@@ -24,10 +24,18 @@ class CodePage;
 namespace mig::dbf {
 
 struct ReadOptions {
-    // Code page of the text of a file that records none, or records one this program does
-    // not know. 0: a file that records none is read as WIN1252 (its bytes pass unchanged),
-    // and one that records an unknown code page fails to open.
-    int fallbackCodePage = 0;
+    // Code page of the text, whatever the file records (a known code page's number). 0: the
+    // code page the file records; for a file that records none, or a level-7 driver name this
+    // program does not know, the one its text is written in, decided from a sample of it
+    // (CodePageEvidence); a file whose driver byte names an unknown code page fails to open.
+    int codePage = 0;
+};
+
+// How the code page of a file's text was settled.
+enum class CodePageSource : std::uint8_t {
+    Recorded,  // the file records it
+    Named,     // ReadOptions::codePage named it
+    Decided,   // the file records none: decided from its text
 };
 
 class DbfReader {
@@ -45,6 +53,11 @@ public:
     const Header& header() const { return header_; }
     const std::string& fileName() const { return fileName_; }
     const CodePage& codePage() const { return *codePage_; }
+    CodePageSource codePageSource() const { return codePageSource_; }
+    // True when the code page was decided from the text and text with bytes above 0x7F was
+    // met (in the sample it was decided from, or in a value read since): then the decision
+    // made a difference to what was read.
+    bool decidedTextRead() const { return decidedTextRead_; }
 
     int fieldCount() const { return static_cast<int>(header_.fields.size()); }
     const FieldInfo& field(int index) const { return header_.fields[static_cast<std::size_t>(index)]; }
@@ -75,12 +88,32 @@ public:
     // reader is made, those of values as they are read.
     const std::vector<Anomaly>& anomalies() const { return anomalies_; }
 
+    // The sample that decides a code page: kSampleStretches runs of consecutive records
+    // served, spread evenly from the first record to the last, together at most kSampleRecords
+    // records and kSampleBytes bytes of records, with the first kSampleMemos / kSampleStretches
+    // text memos of each run, up to kSampleMemoBytes of each.
+    static constexpr std::int64_t kSampleStretches = 8;
+    static constexpr std::int64_t kSampleRecords = 2048;
+    static constexpr std::int64_t kSampleBytes = 256 * 1024;
+    static constexpr int kSampleMemos = 64;
+    static constexpr std::size_t kSampleMemoBytes = 8 * 1024;
+
 private:
     void scanRecords();
+    void chooseCodePage(const ReadOptions& options);
+    // Code page of the text of the records (and memos) of a sample of the file.
+    int decideCodePage() const;
+    // Notes that text with bytes above 0x7F was read from a file whose code page was decided.
+    void noteDecidedText(std::string_view text) const;
     // An anomaly of the file or of a record (`record` numbered from 1, 0 for the whole file).
     void noteFile(AnomalyKind kind, std::int64_t record, std::string_view raw, std::string detail) const;
     // An anomaly of one value, noted once per record and field.
     void note(AnomalyKind kind, std::int64_t physical, int field, std::string_view raw, std::string detail) const;
+
+    // The bytes of a character field, of a variable-length one up to the length it records.
+    std::string_view textBytes(std::int64_t physical, int field) const;
+    // The block number of a memo field's bytes (0 for none); false when they are no number.
+    static bool memoBlockOf(const FieldInfo& f, std::string_view raw, std::uint64_t& block);
 
     Value decodeText(const FieldInfo& f, std::string_view raw) const;
     Value decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
@@ -95,6 +128,8 @@ private:
     Header header_;
     MemoReader memo_;
     const CodePage* codePage_ = nullptr;
+    CodePageSource codePageSource_ = CodePageSource::Recorded;
+    mutable bool decidedTextRead_ = false;
     std::int64_t physicalCount_ = 0;
     std::vector<std::uint32_t> deleted_;  // physical numbers of deleted records, ascending
     mutable std::vector<Anomaly> anomalies_;

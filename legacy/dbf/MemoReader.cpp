@@ -40,14 +40,15 @@ MemoReader::MemoReader(ByteSource bytes, MemoFormat format) : bytes_(std::move(b
     }
 }
 
-MemoReader::Memo MemoReader::read(std::uint32_t block) const {
+MemoReader::Memo MemoReader::read(std::uint32_t block, std::size_t limit) const {
     const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
     const std::uint64_t headerEnd = format_ == MemoFormat::FoxPro ? kFoxHeaderSize : blockSize_;
-    if (block == 0 || offset < headerEnd || offset >= bytes_.size()) return {Status::OutOfRange, {}, true};
+    if (block == 0 || offset >= bytes_.size()) return {Status::OutOfRange, {}, true};
+    if (offset < headerEnd) return {Status::InsideHeader, {}, true};
     switch (format_) {
-        case MemoFormat::DBase3: return readDBase3(offset);
-        case MemoFormat::DBase4: return readDBase4(offset);
-        case MemoFormat::FoxPro: return readFoxPro(offset);
+        case MemoFormat::DBase3: return readDBase3(offset, limit);
+        case MemoFormat::DBase4: return readDBase4(offset, limit);
+        case MemoFormat::FoxPro: return readFoxPro(offset, limit);
         case MemoFormat::None: break;
     }
     return {Status::OutOfRange, {}, true};
@@ -57,10 +58,10 @@ bool MemoReader::blockSignatureAt(std::uint64_t offset) const {
     return offset + 8 <= bytes_.size() && bytes_.read(offset, 4) == kBlockSignature;
 }
 
-MemoReader::Memo MemoReader::readToEndMark(std::uint64_t offset) const {
+MemoReader::Memo MemoReader::readToEndMark(std::uint64_t offset, std::size_t limit) const {
     memo_.clear();
-    for (std::uint64_t at = offset; at < bytes_.size();) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk, bytes_.size() - at));
+    for (std::uint64_t at = offset; at < bytes_.size() && memo_.size() < limit;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>({kScanChunk, bytes_.size() - at, limit - memo_.size()}));
         const std::string_view chunk = bytes_.read(at, n);
         const std::size_t end = chunk.find('\x1A');
         if (end != std::string_view::npos) {
@@ -70,35 +71,35 @@ MemoReader::Memo MemoReader::readToEndMark(std::uint64_t offset) const {
         memo_.append(chunk);
         at += n;
     }
-    return {Status::CutShort, memo_, true};
+    return {memo_.size() < limit ? Status::CutShort : Status::Ok, memo_, true};
 }
 
-MemoReader::Memo MemoReader::readCounted(std::uint64_t start, std::uint64_t want, bool text) const {
+MemoReader::Memo MemoReader::readCounted(std::uint64_t start, std::uint64_t want, bool text, std::size_t limit) const {
     const std::uint64_t have = bytes_.size() - std::min(start, bytes_.size());
     memo_.clear();
-    bytes_.append(start, static_cast<std::size_t>(std::min(want, have)), memo_);
+    bytes_.append(start, static_cast<std::size_t>(std::min<std::uint64_t>({want, have, limit})), memo_);
     return {want > have ? Status::CutShort : Status::Ok, memo_, text};
 }
 
-MemoReader::Memo MemoReader::readDBase3(std::uint64_t offset) const {
+MemoReader::Memo MemoReader::readDBase3(std::uint64_t offset, std::size_t limit) const {
     // A dBase IV block in a dBase III memo file (written by a later program) has its own length.
-    if (blockSignatureAt(offset)) return readDBase4(offset);
-    return readToEndMark(offset);
+    if (blockSignatureAt(offset)) return readDBase4(offset, limit);
+    return readToEndMark(offset, limit);
 }
 
-MemoReader::Memo MemoReader::readDBase4(std::uint64_t offset) const {
+MemoReader::Memo MemoReader::readDBase4(std::uint64_t offset, std::size_t limit) const {
     // Without the block signature the memo is text ended by 0x1A, as in dBase III.
-    if (!blockSignatureAt(offset)) return readToEndMark(offset);
+    if (!blockSignatureAt(offset)) return readToEndMark(offset, limit);
     const std::uint32_t length = le32(bytes_.read(offset + 4, 4), 0);  // counts the 8 bytes of the block's head
-    return readCounted(offset + 8, length >= 8 ? length - 8u : 0u, true);
+    return readCounted(offset + 8, length >= 8 ? length - 8u : 0u, true, limit);
 }
 
-MemoReader::Memo MemoReader::readFoxPro(std::uint64_t offset) const {
+MemoReader::Memo MemoReader::readFoxPro(std::uint64_t offset, std::size_t limit) const {
     if (offset + 8 > bytes_.size()) return {Status::CutShort, {}, true};
     const std::string_view head = bytes_.read(offset, 8);
     const std::uint32_t type = be32(head, 0);
     const std::uint32_t length = be32(head, 4);
-    return readCounted(offset + 8, length, type == 1);
+    return readCounted(offset + 8, length, type == 1, limit);
 }
 
 }  // namespace mig::dbf

@@ -304,13 +304,20 @@ CodePage::CodePage(int number, const char16_t* high) : number_(number) {
     for (int b = 0; b < 256; ++b) {
         toWin1252_[b] = static_cast<char>(b);
         fromWin1252_[b] = b < 0x80 ? static_cast<char>(b) : '?';
+        unicode_[b] = static_cast<char32_t>(b);
     }
     if (!high) {
         fromWin1252_ = toWin1252_;
+        for (int b = 0x80; b < 0xA0; ++b) {
+            // The five bytes 1252 leaves undefined come back as the C1 control of their number.
+            const char32_t cp = win1252ToUnicode(static_cast<unsigned char>(b));
+            unicode_[b] = cp < 0xA0 ? char32_t{0xFFFD} : cp;
+        }
         return;
     }
     for (int b = 0x80; b < 0x100; ++b) {
         const char32_t cp = high[b - 0x80];
+        unicode_[b] = cp;
         const char mapped = cp == 0xFFFD ? '?' : unicodeToWin1252(cp);
         toWin1252_[b] = mapped;
         // The reverse: the WIN1252 byte of that character leads back to this byte.
@@ -319,6 +326,10 @@ CodePage::CodePage(int number, const char16_t* high) : number_(number) {
 }
 
 const CodePage& CodePage::win1252() { return *all().front(); }
+
+std::string CodePage::name() const {
+    return (number_ >= 1250 && number_ <= 1258 ? "WIN" : "CP") + std::to_string(number_);
+}
 
 const CodePage* CodePage::find(int number) {
     for (const auto& page : all()) {

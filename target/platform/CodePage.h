@@ -17,6 +17,11 @@ public:
 
     int number() const { return number_; }
     bool isWin1252() const { return number_ == 1252; }
+    // "WIN1252", "WIN1250", ..., "CP850", "CP437", ...
+    std::string name() const;
+
+    // The character a byte stands for; 0xFFFD for a byte the code page leaves undefined.
+    char32_t unicode(unsigned char c) const { return unicode_[c]; }
 
     // The WIN1252 byte for each byte of this code page.
     const std::array<char, 256>& toWin1252Table() const { return toWin1252_; }
@@ -29,6 +34,7 @@ public:
 
 private:
     int number_;
+    std::array<char32_t, 256> unicode_{};
     std::array<char, 256> toWin1252_{};
     std::array<char, 256> fromWin1252_{};
 };

@@ -3,6 +3,8 @@
 // noted as an anomaly.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <string>
 
 #include "legacy/dbf/DbfReader.h"
@@ -15,6 +17,14 @@ using dbf::AnomalyKind;
 using dbf::Cell;
 using dbf::DbfWriter;
 
+// A double's bytes, most significant first (a level-7 date and time).
+std::string bigEndian(double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    std::string out(8, '\0');
+    for (int i = 0; i < 8; ++i) out[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
+    return out;
+}
+
 TEST(FuzzFindings, DamagedValuesReadAsEmptyWithTheirAnomaly) {
     const struct {
         const char* name;
@@ -25,8 +35,7 @@ TEST(FuzzFindings, DamagedValuesReadAsEmptyWithTheirAnomaly) {
         // A level-7 date and time of 9.6e26 milliseconds: its day number was converted to a
         // 64-bit integer it does not fit (undefined behaviour) before being found out of range.
         {"level-7 timestamp far past any day number",
-         DbfWriter(0x04, {{"QUANDO", '@'}}).level7(true), Cell::bytes(DbfWriter::level7Double(9.5935e26)),
-         AnomalyKind::BadDateTime},
+         DbfWriter(0x04, {{"QUANDO", '@'}}).level7(true), Cell::bytes(bigEndian(9.5935e26)), AnomalyKind::BadDateTime},
         {"level-7 timestamp past year 9999", DbfWriter(0x04, {{"QUANDO", '@'}}).level7(true),
          Cell::bytes(DbfWriter::level7Timestamp(DbfWriter::julianDay(9999, 12, 31) + 1, 0)), AnomalyKind::BadDateTime},
     };

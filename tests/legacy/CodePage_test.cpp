@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"cp852_byte64", 0x03, 0x64, "", "\xA6\xE7", "Žš", 852},
         CodePageCase{"cp865_byte66", 0x03, 0x66, "", "\x9B\x9D", "øØ", 865},
         CodePageCase{"cp861_byte67", 0x03, 0x67, "", "\x8C\x8D", "ðÞ", 861},
-        CodePageCase{"none_passes_through", 0x03, 0x00, "", "JO\xC3O \x81", "JOÃO \xC2\x81", 0},
+        CodePageCase{"none_decided_win1252", 0x03, 0x00, "", "JO\xC3O Jos\xE9", "JOÃO José", 0},
+        CodePageCase{"none_decided_cp850", 0x03, 0x00, "", "JO\xC7O Jos\x82", "JOÃO José", 0},
         CodePageCase{"lacking_character", 0x03, 0x01, "", "a\xC4\xC4z", "a??z", 437},
         CodePageCase{"level7_DB850PT0", 0x04, 0x00, "DB850PT0", "JO\xC7O", "JOÃO", 850},
         CodePageCase{"level7_DB860PT0", 0x04, 0x00, "DB860PT0", "JO\x8EO", "JOÃO", 860},
@@ -59,25 +60,30 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"level7_name_wins", 0x04, 0x01, "DB850PT0", "JO\xC7O", "JOÃO", 850}),
     [](const ::testing::TestParamInfo<CodePageCase>& param) { return std::string(param.param.name); });
 
-TEST(CodePage, FileWithoutCodePageTakesTheFallbackWhenGiven) {
+TEST(CodePage, NamedCodePageServesAFileThatRecordsNone) {
     DbfWriter w(0x03, {{"NOME", 'C', 10}});
     w.add({"JO\xC7O"});
     ReadOptions options;
-    options.fallbackCodePage = 850;
+    options.codePage = 850;
     const InMemoryTable t(w, options);
+    EXPECT_EQ(t->codePageSource(), CodePageSource::Named);
     EXPECT_EQ(t->value(0, 0), Value(utf8ToWin1252("JOÃO")));
 }
 
-TEST(CodePage, FallbackDoesNotOverrideARecordedCodePage) {
-    DbfWriter w(0x03, {{"NOME", 'C', 10}});
-    w.languageDriver(0x24).add({"JO\x8EO"});
+TEST(CodePage, NamedCodePageOverridesTheRecordedOne) {
+    // Marked WIN1252, written in CP850: the mark is wrong, the named code page is read.
+    DbfWriter w(0x03, {{"NOME", 'C', 20}});
+    w.languageDriver(0x03).add({"CONCEI\x80\xC7O"});
+    EXPECT_EQ(InMemoryTable(w)->value(0, 0), Value(std::string("CONCEI\x80\xC7O"))) << "read as its mark says";
     ReadOptions options;
-    options.fallbackCodePage = 850;
+    options.codePage = 850;
     const InMemoryTable t(w, options);
-    EXPECT_EQ(t->value(0, 0), Value(utf8ToWin1252("JOÃO")));
+    EXPECT_EQ(t->codePageSource(), CodePageSource::Named);
+    EXPECT_EQ(t->codePage().number(), 850);
+    EXPECT_EQ(t->value(0, 0), Value(utf8ToWin1252("CONCEIÇÃO")));
 }
 
-TEST(CodePage, UnknownCodePageFailsUnlessAFallbackIsGiven) {
+TEST(CodePage, UnknownDriverByteFailsUnlessACodePageIsNamed) {
     DbfWriter w(0x03, {{"NOME", 'C', 10}});
     w.languageDriver(0x7B).add({"abc"});  // Japanese, multi-byte
     try {
@@ -87,9 +93,27 @@ TEST(CodePage, UnknownCodePageFailsUnlessAFallbackIsGiven) {
         EXPECT_STREQ(e.what(), "Unsupported language driver 0x7B in T.DBF");
     }
     ReadOptions options;
-    options.fallbackCodePage = 1252;
+    options.codePage = 1252;
     const InMemoryTable t(w, options);
     EXPECT_EQ(t->value(0, 0), Value(std::string("abc")));
+}
+
+TEST(CodePage, Level7DriverNameThatNamesNoKnownCodePageCountsAsNone) {
+    for (const char* name : {"DBXYZ", "DB932JP0", "ANSI INTL"}) {
+        SCOPED_TRACE(name);
+        DbfWriter w(0x8C, {{"NOME", 'C', 20}});
+        w.driverName(name).add({"Jo\xC6o da Concei\x87\xC6o"});
+        const InMemoryTable t(w);
+        EXPECT_TRUE(t->header().driverNameUnknown);
+        EXPECT_EQ(t->codePageSource(), CodePageSource::Decided);
+        EXPECT_EQ(t->codePage().number(), 850);
+        EXPECT_EQ(t->value(0, 0), Value(utf8ToWin1252("João da Conceição")));
+    }
+    DbfWriter byByte(0x8C, {{"NOME", 'C', 20}});
+    byByte.driverName("DBXYZ").languageDriver(0x24).add({"JO\x8EO"});
+    const InMemoryTable t(byByte);
+    EXPECT_EQ(t->codePageSource(), CodePageSource::Recorded) << "the driver byte still names one";
+    EXPECT_EQ(t->value(0, 0), Value(utf8ToWin1252("JOÃO")));
 }
 
 TEST(CodePage, WritingAndReadingBackRoundTripsTheCharactersTheCodePageHas) {

@@ -73,17 +73,74 @@ TEST(DbfDamage, HeadersThatCannotBeReadFailWithTheirReason) {
     for (const Case& c : cases) EXPECT_EQ(errorOf(c.bytes), c.error) << c.name;
 }
 
-TEST(DbfDamage, MissingDescriptorTerminatorStillParses) {
+TEST(DbfDamage, MissingDescriptorTerminatorStillParsesAndIsNoted) {
     for (const std::uint8_t version : {std::uint8_t{0x03}, std::uint8_t{0x04}, std::uint8_t{0x30}}) {
+        SCOPED_TRACE(int(version));
         DbfWriter w(version, {{"CODIGO", 'N', 4}, {"NOME", 'C', 10}});
         w.omitTerminator().add({"1", "ANA"}).add({"2", "BIA"});
         const InMemoryTable t(w);
-        EXPECT_TRUE(t->header().terminatorMissing) << int(version);
-        ASSERT_EQ(t->fieldCount(), 2) << int(version);
+        EXPECT_TRUE(t->header().terminatorMissing);
+        ASSERT_EQ(t->fieldCount(), 2);
         EXPECT_EQ(t->rowCount(), 2);
-        EXPECT_EQ(t->value(1, 1), Value(std::string("BIA"))) << int(version);
-        EXPECT_TRUE(t->anomalies().empty());
+        EXPECT_EQ(t->value(1, 1), Value(std::string("BIA")));
+        ASSERT_EQ(t->anomalies().size(), 1u);
+        EXPECT_EQ(describe(t->anomalies()[0]),
+                  "T.DBF: damaged header (no 0x0D after the field descriptors; 2 field(s) read up to the end of the "
+                  "header)");
     }
+}
+
+TEST(DbfDamage, VisualFoxProDescriptorsInTheBacklinksSpaceAreReadAndNoted) {
+    // A writer that kept no backlink: ten descriptors and the terminator end the header, and
+    // the last 263 bytes of the header, where the backlink belongs, hold nine descriptors.
+    std::vector<FieldSpec> fieldSpecs;
+    std::vector<Cell> cells;
+    for (int i = 0; i < 10; ++i) {
+        fieldSpecs.push_back({"CAMPO" + std::to_string(i), 'C', 3});
+        cells.emplace_back("v" + std::to_string(i));
+    }
+    DbfWriter w(0x30, fieldSpecs);
+    w.add(cells);
+    std::string bytes = w.dbfBytes();
+    const std::uint32_t withoutBacklink = w.headerLength() - 263;
+    bytes.erase(withoutBacklink, 263);
+    bytes[8] = static_cast<char>(withoutBacklink & 0xFF);
+    bytes[9] = static_cast<char>(withoutBacklink >> 8);
+    const InMemoryTable t(bytes, "", false);
+    ASSERT_EQ(t->fieldCount(), 10) << "no field is dropped";
+    EXPECT_EQ(t->value(0, 9), Value(std::string("v9")));
+    ASSERT_EQ(t->anomalies().size(), 1u);
+    EXPECT_EQ(describe(t->anomalies()[0]),
+              "T.DBF: damaged header (9 field descriptor(s) stand in the 263 bytes a Visual FoxPro header keeps for "
+              "its backlink; read as fields)");
+}
+
+TEST(DbfDamage, RecordBytesThatNoFieldDescribesAreNoted) {
+    std::string bytes = threeCustomers().dbfBytes();
+    bytes[64 + 16] = 6;  // NOME: 6 of its 10 bytes
+    const InMemoryTable t(bytes, "", false);
+    EXPECT_EQ(t->value(2, 1), Value(std::string("CAIO")));
+    ASSERT_EQ(t->anomalies().size(), 1u);
+    EXPECT_EQ(describe(t->anomalies()[0]),
+              "T.DBF: damaged header (the fields describe 10 of the 14 bytes of a record after its flag; the other "
+              "bytes are not shown)");
+}
+
+TEST(DbfDamage, NullableFieldsWithoutNullFlagsAreReadAsNotNull) {
+    DbfWriter w(0x30, {{"A", 'C', 4}, {"B", 'C', 5}, {"N", 'N', 3}});
+    w.add({"abc", "vwxyz", "7"}).add({"", "", ""});
+    std::string bytes = w.dbfBytes();
+    // Nullable fields and a variable-length one, and no _NullFlags field.
+    for (const int field : {0, 1, 2}) bytes[32 + 32 * field + 18] = kFlagNullable;
+    bytes[32 + 32 + 11] = 'V';
+    const InMemoryTable t(bytes, "", false);
+    ASSERT_EQ(t->fieldCount(), 3);
+    EXPECT_EQ(t->value(0, 0), Value(std::string("abc")));
+    EXPECT_EQ(t->value(0, 1), Value(std::string("vwxyz")));
+    EXPECT_EQ(t->value(0, 2), Value(std::int32_t{7}));
+    EXPECT_EQ(t->value(1, 0), Value(std::string()));
+    EXPECT_EQ(t->value(1, 2), Value());
+    EXPECT_TRUE(t->anomalies().empty());
 }
 
 TEST(DbfDamage, HeaderCountingMoreRecordsThanTheFileHoldsServesTheCompleteOnes) {

@@ -103,13 +103,30 @@ TEST(DbfMemo, PointerPastTheEndOfTheMemoFileIsEmptyAndNoted) {
     EXPECT_EQ(t->anomalies()[1].kind, AnomalyKind::BadMemoPointer);
 }
 
-TEST(DbfMemo, BinaryPointerIntoTheHeaderIsOutOfRange) {
+TEST(DbfMemo, PointerIntoTheMemoFilesHeaderIsEmptyAndSaysSo) {
     DbfWriter w(0x30, {{"OBS", 'M'}});
     w.memoBlockSize(64).add({Cell::bytes(DbfWriter::int32LE(3))});  // 3 * 64 lies in the 512-byte header
     const InMemoryTable t(w);
     EXPECT_EQ(t->value(0, 0), Value());
     ASSERT_EQ(t->anomalies().size(), 1u);
     EXPECT_EQ(t->anomalies()[0].kind, AnomalyKind::MemoOutOfRange);
+    EXPECT_EQ(describe(t->anomalies()[0]),
+              "T.DBF, record 1, field OBS: memo pointer out of range \"\\x03\\x00\\x00\\x00\" (block 3 lies inside the "
+              "memo file's header; read as empty)");
+}
+
+TEST(DbfMemo, SampleReadsOfAMemoStopAtTheirLimit) {
+    const std::string text(5000, 'k');
+    for (const std::uint8_t version : {std::uint8_t{0x83}, std::uint8_t{0x8B}, std::uint8_t{0xF5}}) {
+        DbfWriter w(version, {{"OBS", 'M'}});
+        w.add({text});
+        const std::string memo = w.memoBytes();
+        const MemoReader reader(memo, version == 0xF5 ? MemoFormat::FoxPro : version == 0x83 ? MemoFormat::DBase3
+                                                                                              : MemoFormat::DBase4);
+        const std::uint32_t block = version == 0xF5 ? 512 / reader.blockSize() : 1;
+        EXPECT_EQ(reader.read(block, 100).data, std::string(100, 'k')) << "version " << int(version);
+        EXPECT_EQ(reader.read(block).data, text) << "version " << int(version);
+    }
 }
 
 TEST(DbfMemo, MemoCutShortByTheEndOfTheFileGivesWhatIsThereAndIsNoted) {

@@ -90,18 +90,43 @@ std::vector<ValueCase> valueCases() {
         // Date and time.
         {"VFP T", 0x30, {"T", 'T'}, W::julianDateTime(W::julianDay(2024, 3, 1), 13 * 3600000 + 30 * 60000),
          Value(DateTime{days(2024, 3, 1) + 13.5 * kHour}), {}, FieldKind::DateTime},
+        {"VFP T a millisecond early", 0x30, {"T", 'T'},
+         W::julianDateTime(W::julianDay(2024, 3, 1), (13 * 3600 + 35 * 60 + 38) * 1000 + 999),
+         Value(DateTime{days(2024, 3, 1) + (13 * 3600 + 35 * 60 + 39) / 86400.0})},
+        {"VFP T a millisecond late", 0x30, {"T", 'T'}, W::julianDateTime(W::julianDay(2024, 3, 1), 13 * 3600000 + 1),
+         Value(DateTime{days(2024, 3, 1) + 13 * kHour})},
+        {"VFP T rounds into the next day", 0x30, {"T", 'T'}, W::julianDateTime(W::julianDay(2024, 2, 29), 86399999),
+         Value(DateTime{static_cast<double>(days(2024, 3, 1))})},
         {"VFP T empty", 0x30, {"T", 'T'}, W::julianDateTime(0, 0), Value()},
         {"VFP T time past midnight", 0x30, {"T", 'T'}, W::julianDateTime(W::julianDay(2024, 3, 1), 86400000), Value(),
          AnomalyKind::BadDateTime},
         {"level 7 @", 0x04, {"TS", '@'}, W::level7Timestamp(W::julianDay(2024, 3, 1), 6 * 3600000),
          Value(DateTime{days(2024, 3, 1) + 6 * kHour}), {}, FieldKind::DateTime},
         {"level 7 @ empty", 0x04, {"TS", '@'}, Cell::bytes(zeros8), Value()},
+        // A big-endian double of milliseconds, 0001-01-01 being day 1, not in the sortable form.
+        {"level 7 @ 1900-01-01", 0x04, {"TS", '@'}, Cell::bytes(std::string("\x42\xCB\x40\x62\xAA\x88\x00\x00", 8)),
+         Value(DateTime{static_cast<double>(days(1900, 1, 1))})},
+        {"level 7 @ with milliseconds", 0x04, {"TS", '@'}, W::level7Timestamp(W::julianDay(2000, 1, 1), 1234),
+         Value(DateTime{days(2000, 1, 1) + 1234 / 86400000.0})},
+        {"level 7 @ negative", 0x04, {"TS", '@'}, Cell::bytes(std::string("\xC2\xCB\x40\x62\xAA\x88\x00\x00", 8)),
+         Value(), AnomalyKind::BadDateTime},
+        // O in a file of another level: whichever of the two encodings reads as a number.
+        {"dBase III O little-endian", 0x03, {"O", 'O'}, W::doubleLE(1.0), Value(1.0), {}, FieldKind::Float},
+        {"dBase III O sortable", 0x03, {"O", 'O'}, W::level7Double(1.0), Value(1.0)},
+        {"dBase IV O sortable negative", 0x8B, {"O", 'O'}, W::level7Double(-1234.5), Value(-1234.5)},
+        {"dBase IV O little-endian fraction", 0x8B, {"O", 'O'}, W::doubleLE(0.1), Value(0.1)},
+        {"dBase III O zero", 0x03, {"O", 'O'}, Cell::bytes(zeros8), Value(0.0)},
+        {"dBase III O sortable zero", 0x03, {"O", 'O'}, W::level7Double(0.0), Value(0.0)},
+        {"dBase III O neither", 0x03, {"O", 'O'}, Cell::bytes(std::string("\x00\x00\x00\x00\x00\x00\xF0\x7F", 8)),
+         Value(), AnomalyKind::BadNumber},
         // Visual FoxPro nulls and variable-length text.
         {"VFP null text", 0x30, {"C", 'C', 5, 0, kFlagNullable}, std::nullopt, Value()},
         {"VFP null number", 0x30, {"N", 'N', 5, 0, kFlagNullable}, std::nullopt, Value()},
         {"VFP nullable with value", 0x30, {"N", 'N', 5, 0, kFlagNullable}, "7", Value(std::int32_t{7})},
         {"VFP varchar short", 0x32, {"V", 'V', 10}, "abc  ", Value(std::string("abc  ")), {}, FieldKind::Text},
         {"VFP varchar full", 0x32, {"V", 'V', 3}, "abc", Value(std::string("abc"))},
+        {"VFP varchar marked binary holds text", 0x32, {"V", 'V', 10, 0, kFlagBinary}, "abc",
+         Value(std::string("abc")), {}, FieldKind::Text},
     };
 }
 

@@ -383,7 +383,10 @@ std::string DbfWriter::level7Double(double v) {
 }
 
 std::string DbfWriter::level7Timestamp(std::int32_t julian, std::int32_t ms) {
-    return level7Double(static_cast<double>(julian) * 86'400'000.0 + ms);
+    // Milliseconds since the start of day 0, 0001-01-01 (Julian day 1721426) being day 1, as a
+    // plain big-endian double.
+    const double total = static_cast<double>(julian - 1721425) * 86'400'000.0 + ms;
+    return be64(std::bit_cast<std::uint64_t>(total));
 }
 
 std::int32_t DbfWriter::julianDay(int year, int month, int day) {
