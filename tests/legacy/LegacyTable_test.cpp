@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -287,27 +288,93 @@ TEST_F(LegacyTableTest, AnomaliesAreKeptOnTheTableUntilItOpensAgain) {
     EXPECT_EQ(t.anomalies().size(), 1u);
 }
 
-TEST_F(LegacyTableTest, CodePageOfFilesThatRecordNoneComesFromTheEnvironment) {
-    DbfWriter w(0x03, {{"CLINOMECO", 'C', 10}});
-    w.add({"JO\xC7O"});  // code page 850, no language driver
-    drive.write(w, "QTR13.DBF");
+// A copy of a file of the corpus (tests/legacy/corpus) and its memo file, as `name` in the folder.
+void copyFromCorpus(const LegacyDrive& drive, const std::string& file, const std::string& name) {
+    const std::filesystem::path from = std::filesystem::path(MIG_SOURCE_DIR) / "tests/legacy/corpus" / file;
+    const std::filesystem::path to = std::filesystem::path(drive.folder()) / name;
+    std::filesystem::copy_file(from, to);
+    for (const char* memo : {".dbt", ".fpt"}) {
+        std::filesystem::path m = from;
+        m.replace_extension(memo);
+        if (std::filesystem::exists(m)) std::filesystem::copy_file(m, std::filesystem::path(to).replace_extension(memo));
+    }
+}
+
+TEST_F(LegacyTableTest, CodePageOfAFileThatRecordsNoneIsDecidedFromItsText) {
+    // Written by TDbf in code page 850, language driver 0.
+    copyFromCorpus(drive, "tdbf_fpc_oem/TD3.DBF", "QTR13.DBF");
     LegacyTable t("Clientes", "QTR13");
     t.Open();
-    EXPECT_EQ(t.FieldByName("CLINOMECO").asText(), "JO\xC7O") << "read as WIN1252";
+    EXPECT_EQ(t.codePageSource(), dbf::CodePageSource::Decided);
+    EXPECT_EQ(t.codePageName(), "CP850");
+    EXPECT_TRUE(t.codePageDecisionMattered()) << "the sample held accented names";
+    EXPECT_EQ(walk(t, "NOME"), (std::vector<std::string>{utf8ToWin1252("João da Conceição"),
+                                                         utf8ToWin1252("Açúcar cristal"),
+                                                         utf8ToWin1252("ARAÇATUBA ÉPOCA"),
+                                                         utf8ToWin1252("Maçã & Limão"), "Plain ASCII"}));
     t.Close();
+    EXPECT_EQ(t.codePageSource(), dbf::CodePageSource::Decided) << "kept after Close";
+    EXPECT_EQ(t.codePageName(), "CP850");
+    EXPECT_TRUE(t.codePageDecisionMattered());
+
+    // The same values in WIN1252, also with no code page recorded.
+    LegacyTable ansi("Medicos", "QTR19");
+    copyFromCorpus(drive, "tdbf_fpc_ansi/TD3.DBF", "QTR19.DBF");
+    ansi.Open();
+    EXPECT_EQ(ansi.codePageSource(), dbf::CodePageSource::Decided);
+    EXPECT_EQ(ansi.codePageName(), "WIN1252");
+    EXPECT_EQ(ansi.FieldByName("NOME").asText(), utf8ToWin1252("João da Conceição"));
+}
+
+TEST_F(LegacyTableTest, EnvironmentNamesTheCodePageOfEveryFileWhateverItRecords) {
+    // CP850 text in a file that records WIN1252 (driver byte 0x03): a wrong mark.
+    copyFromCorpus(drive, "tdbf_fpc_oem/TD3.DBF", "QTR13.DBF");
+    {
+        std::fstream f(drive.folder() + "/QTR13.DBF", std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(29);
+        f.put('\x03');
+    }
+    DbfWriter plain(0x03, {{"CLINOMECO", 'C', 10}});
+    plain.add({"JO\xC7O"});  // "JOÃO" in CP850, "JOÇO" in WIN1252: too little to decide on
+    drive.write(plain, "QTR19.DBF");
+
+    LegacyTable marked("Clientes", "QTR13");
+    LegacyTable unmarked("Medicos", "QTR19");
+    marked.Open();
+    unmarked.Open();
+    EXPECT_EQ(marked.codePageSource(), dbf::CodePageSource::Recorded);
+    EXPECT_EQ(marked.FieldByName("NOME").asText(), "Jo\xC6o da Concei\x87\xC6o") << "read as its mark says";
+    EXPECT_EQ(unmarked.codePageSource(), dbf::CodePageSource::Decided);
+    EXPECT_EQ(unmarked.FieldByName("CLINOMECO").asText(), "JO\xC7O") << "read as WIN1252";
+    marked.Close();
+    unmarked.Close();
     {
         const ScopedEnv env(kLegacyCodePageVariable, "850");
-        t.Open();
-        EXPECT_EQ(t.FieldByName("CLINOMECO").asText(), utf8ToWin1252("JOÃO"));
-        t.Close();
+        marked.Open();
+        unmarked.Open();
+        EXPECT_EQ(marked.codePageSource(), dbf::CodePageSource::Named);
+        EXPECT_EQ(marked.FieldByName("NOME").asText(), utf8ToWin1252("João da Conceição"));
+        EXPECT_EQ(unmarked.codePageSource(), dbf::CodePageSource::Named);
+        EXPECT_FALSE(unmarked.codePageDecisionMattered());
+        EXPECT_EQ(unmarked.FieldByName("CLINOMECO").asText(), utf8ToWin1252("JOÃO"));
+        marked.Close();
+        unmarked.Close();
     }
     const ScopedEnv env(kLegacyCodePageVariable, "851x");
     try {
-        t.Open();
+        marked.Open();
         FAIL() << "opened";
     } catch (const DataError& e) {
         EXPECT_STREQ(e.what(), "MIGRADOR_LEGACY_CODEPAGE: unknown code page '851x'");
     }
+}
+
+TEST_F(LegacyTableTest, GridShowsTheTextOfAVarcharMarkedBinary) {
+    copyFromCorpus(drive, "infused_dbf/dbase_32.dbf", "QTR49.DBF");
+    LegacyTable t("Posologias", "QTR49");
+    t.Open();
+    EXPECT_EQ(t.displayText(0, 0), "Bad Meets Evil");
+    EXPECT_EQ(t.field(0).asText(), "Bad Meets Evil");
 }
 
 TEST_F(LegacyTableTest, ReadingNeverChangesTheFiles) {
