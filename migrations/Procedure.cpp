@@ -320,8 +320,14 @@ private:
         return details;
     }
 
-    // What the legacy file held that could not be read is never passed over in silence.
+    // What the legacy file held that could not be read, and a code page its text decided, are
+    // never passed over in silence.
     void addAnomalies(MigrationReport& report) const {
+        if (legacy_.codePageDecisionMattered()) {
+            report.text += "\n" + w("Atenção: o arquivo ") + legacy_.fileName() +
+                           w(" não registra uma página de código conhecida; o texto foi lido como ") +
+                           legacy_.codePageName() + w(", página decidida pelo próprio texto.");
+        }
         const auto& anomalies = legacy_.anomalies();
         if (anomalies.empty()) return;
         report.text += "\n" + w("Atenção: o arquivo ") + legacy_.fileName() + w(" tem ") +

@@ -72,6 +72,27 @@ TEST_F(MigrationTest, AnomaliesOfTheLegacyFileAreToldOnTheSecondLineAndListedInT
     }
 }
 
+TEST_F(MigrationTest, ACodePageDecidedFromTheTextIsToldOnTheFinalBox) {
+    const auto decided = [](const char* file) {
+        return w("Atenção: o arquivo ") + file +
+               w(" não registra uma página de código conhecida; o texto foi lido como CP850, página decidida pelo "
+                 "próprio texto.");
+    };
+    // Code page 850 in files that record none (language driver 0).
+    writeLegacy("FormaFarma", formsTable().add({"1", "SOLU\x80\xC7O ORAL", ""}).add({"2", "C\xB5PSULA", ""}));
+    MigrationReport report = migrate("BitBtn11");
+    EXPECT_EQ(report.text, w("Procedimento concluído.\n") + decided("QTR05"));
+    EXPECT_EQ(column("select FORMAFARMA from FORMAFAR order by 1"), (Texts{w("CÁPSULA"), w("SOLUÇÃO ORAL")}));
+
+    writeLegacy("Bairros", districtsTable().add({"S\xC7O JOS\x90"}).add({"CENTRO"}).headerRecordCount(3));
+    report = migrate("BitBtn16");
+    EXPECT_EQ(report.text.substr(0, report.text.find('\n', report.text.find('\n') + 1)),
+              w("Procedimento concluído.\n") + decided("QTR42A"));
+    EXPECT_NE(report.text.find(w("\nAtenção: o arquivo QTR42A tem 1 problema(s) de leitura")), std::string::npos)
+        << "and the anomaly on its own line";
+    EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by 1"), (Texts{"CENTRO", w("SÃO JOSÉ")}));
+}
+
 TEST_F(MigrationTest, AnImpossibleBirthDateIsStoredEmptyAndReportedAsAnAnomaly) {
     writeLegacy("Clientes", dbf::DbfWriter(0x03, {{"CLICODIGO", 'N', 6}, {"CLINOMECO", 'C', 40}, {"CLIENDERE", 'C', 40},
                                                   {"CLIBAIRRO", 'C', 40}, {"CLICIDADE", 'C', 30}, {"CLIESTADO", 'C', 2},
