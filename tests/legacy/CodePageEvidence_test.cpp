@@ -3,7 +3,6 @@
 // the text clearly says otherwise.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -82,11 +81,7 @@ TEST_P(SampleDecisions, DecideTheCodePage) {
 
 INSTANTIATE_TEST_SUITE_P(Names, SampleDecisions, ::testing::ValuesIn(sampleCases()),
                          [](const ::testing::TestParamInfo<SampleCase>& param) {
-                             std::string n;
-                             for (const char ch : std::string(param.param.name)) {
-                                 n.push_back(std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_');
-                             }
-                             return n;
+                             return legacytest::caseName(param.param.name);
                          });
 
 TEST(CodePageEvidence, AStrayByteDoesNotOutweighAFileOfText) {

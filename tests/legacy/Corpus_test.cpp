@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -257,11 +256,7 @@ INSTANTIATE_TEST_SUITE_P(Levels, TdbfTables,
                                            TdbfTable{"tdbf_fpc_ansi/TDF25.DBF", false, 25},
                                            TdbfTable{"tdbf_fpc_ansi/TDV30.DBF", false, 30}),
                          [](const ::testing::TestParamInfo<TdbfTable>& param) {
-                             std::string n = param.param.file;
-                             for (char& ch : n) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             }
-                             return n;
+                             return legacytest::caseName(param.param.file);
                          });
 
 TEST(Corpus, Level7DateTimesAreBigEndianMillisecondsFromDayOne) {

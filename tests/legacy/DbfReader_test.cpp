@@ -1,7 +1,6 @@
 // Values of every field type in every version: the bytes as stored, and the value read.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <optional>
 #include <string>
 #include <vector>
@@ -159,11 +158,7 @@ TEST_P(ValueTable, DecodesStoredBytes) {
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, ValueTable, ::testing::ValuesIn(valueCases()),
                          [](const ::testing::TestParamInfo<ValueCase>& param) {
-                             std::string n;
-                             for (const char ch : std::string(param.param.name)) {
-                                 n.push_back(std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_');
-                             }
-                             return n;
+                             return legacytest::caseName(param.param.name);
                          });
 
 TEST(DbfReader, EveryVersionsLayout) {

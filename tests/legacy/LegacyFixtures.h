@@ -3,6 +3,7 @@
 // holding the legacy folder, and readable values in failure output.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "legacy/dbf/DbfReader.h"
@@ -141,6 +143,13 @@ inline std::string readBytes(const std::string& path) {
 }
 
 inline std::int32_t days(int y, int m, int d) { return makeDate(y, m, d)->days; }
+
+// A case's description as a test name: every character but letters and digits becomes '_'.
+inline std::string caseName(std::string_view description) {
+    std::string n;
+    for (const char ch : description) n.push_back(std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_');
+    return n;
+}
 
 }  // namespace legacytest
 }  // namespace mig
