@@ -7,6 +7,8 @@
 // The file is a customers table in code page 850 (language driver 0x02): code, name, address,
 // district, city, state, postcode, phone, birth date, balance, active flag. pgdbf runs twice:
 // passing the text through, and converting it from code page 850 (-s cp850) as the engine does.
+// OpenTableThatRecordsNoCodePage opens a copy with language driver 0, whose code page the
+// engine decides from a sample of its text.
 // The counter anon_MB is the process's anonymous memory after the scan: the file is read
 // through a window of bounded size, so it stays flat however large the file.
 #include <benchmark/benchmark.h>
@@ -164,6 +166,35 @@ void OpenTable(benchmark::State& state) {
     }
 }
 
+// Opening the same table from a copy that records no code page (language driver 0): the
+// sample that decides the code page from the text is read as well.
+void OpenTableThatRecordsNoCodePage(benchmark::State& state) {
+    const std::string path = tablePath();
+    const std::string folder = benchFolder() + "/unmarked/drive_c/Quiltor";
+    const std::string copy = folder + "/QTR13.DBF";
+    std::error_code ec;
+    if (!std::filesystem::exists(copy, ec)) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(path, copy + ".part", std::filesystem::copy_options::overwrite_existing);
+        std::fstream f(copy + ".part", std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(29);
+        f.put('\0');
+        f.close();
+        std::filesystem::rename(copy + ".part", copy);
+    }
+    ::setenv("KORVELAN_DRIVE_C", (benchFolder() + "/unmarked/drive_c").c_str(), 1);
+    for (auto _ : state) {
+        mig::LegacyTable t("Clientes", "QTR13");
+        t.Open();
+        if (t.codePageName() != "CP850") {
+            state.SkipWithError(("the code page decided is " + t.codePageName()).c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(t.recordCount());
+        benchmark::DoNotOptimize(t.displayText(t.recordCount() - 1, 1));
+    }
+}
+
 void runPgdbf(benchmark::State& state, const char* options) {
     const std::string path = tablePath();
     if (std::system("command -v pgdbf >/dev/null 2>&1") != 0) {
@@ -189,6 +220,7 @@ void PgdbfToSqlFromCp850(benchmark::State& state) { runPgdbf(state, "-s cp850");
 BENCHMARK(ScanAllFieldsAsText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 BENCHMARK(ScanAllCellsForTheGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 BENCHMARK(OpenTable)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(OpenTableThatRecordsNoCodePage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(DecodeAllValues)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 BENCHMARK(PgdbfToSql)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
 BENCHMARK(PgdbfToSqlFromCp850)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(mig::bench::minTime(2));
