@@ -75,6 +75,26 @@ void tables(const fs::path& folder) {
         putTable(folder, "level7", w);
     }
     {
+        // No code page recorded: the engine decides it from a sample of the text and memos.
+        DbfWriter w(0x83, {{"CLINOMECO", 'C', 30}, {"CLIOBSERV", 'M'}});
+        w.add({"JO\xC7O DA CONCEI\x80\xC7O", "Observa\x87\xC6o: pagar\xA0 \x85 vista"}).add({"Jos\x82", ""});
+        w.add({"PRE\xC7O \xB5g \xBA \xC9\x81\x90", "\xC4\xCD\xB3"}).addDeleted({"Farm\xA0" "cia", "x"});
+        putTable(folder, "dbase3-unmarked-cp850", w);
+    }
+    {
+        DbfWriter w(0x8C, {{"NOME", 'C', 12}, {"QUANDO", '@'}, {"PESO", 'O'}});
+        w.driverName("DBXYZ0").add({"S\xC7O JOS\x90", W::level7Timestamp(W::julianDay(1900, 1, 1), 0), W::level7Double(1)});
+        putTable(folder, "level7-unknown-driver", w);
+        DbfWriter o(0x03, {{"PESO", 'O'}, {"V", 'C', 4}});
+        o.add({W::doubleLE(1.5), "a"}).add({W::level7Double(-2), "b"}).add({Cell::bytes(std::string(8, '\xFF')), "c"});
+        putTable(folder, "dbase3-binary-double", o);
+    }
+    {
+        DbfWriter w(0x32, {{"NOME", 'V', 10, 0, 0x04}, {"QUANDO", 'T'}});
+        w.add({"texto", W::julianDateTime(W::julianDay(2024, 3, 1), 13 * 3600000 + 35 * 60000 + 38999)});
+        putTable(folder, "visualfoxpro-binary-varchar", w);
+    }
+    {
         DbfWriter w(0x03, {{"NOME", 'C', 8}, {"N", 'N', 5}});
         w.add({"a", "1"}).add({"b", "2"}).add({"c", "3"});
         w.headerRecordCount(9).omitTerminator().omitEndMark();

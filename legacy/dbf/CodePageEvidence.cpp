@@ -11,7 +11,7 @@ namespace {
 constexpr int kPortugueseLetter = 2;
 constexpr int kOtherLetter = -1;
 constexpr int kCaseBreak = -4;
-constexpr int kMisplaced = -3;   // a Portuguese letter where Portuguese does not put it
+constexpr int kMisplaced = -3;     // a Portuguese letter where Portuguese does not put it
 constexpr int kBesideLetter = -3;  // a symbol or punctuation mark where words do not have one
 constexpr int kPunctuation = -1;
 constexpr int kGraphic = -5;
