@@ -12,7 +12,8 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 dbf::DbfWriter formasFarmaceuticas() {
-    return dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}, {"GRPVALTEX", 'C', 20}});
+    return dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}, {"GRPVALTEX", 'C', 20}})
+        .languageDriver(0x03);  // WIN1252, as the file records
 }
 
 TEST_F(MigrationTest, PharmaceuticalFormsGoInOneBatchWithTextsCutToTheirFields) {
@@ -98,6 +99,7 @@ TEST_F(MigrationTest, EveryDistrictIsStoredWithTheFeeThreeFiftyWhateverTheDecima
         ScopedRegional scope(settings);
         exec("delete from TAXABAIRRO");
         writeLegacy("Bairros", dbf::DbfWriter(0x03, {{"REGBAIRRO", 'C', 50}})
+                                   .languageDriver(0x03)
                                    .add({w("JARDIM AMÉRICA")})
                                    .add({"CENTRO"})
                                    .add({"VILA DOS PESCADORES DA PRAIA GRANDE DO NORTE"}));
@@ -130,6 +132,7 @@ TEST_F(MigrationTest, ADistrictRefusedByTheServerIsReportedWhileTheLaterOnesAreS
 
 TEST_F(MigrationTest, DosageInstructionsAreCutToTheirFields) {
     writeLegacy("Posologias", dbf::DbfWriter(0x03, {{"POSCODIGO", 'C', 8}, {"POSDESCRI", 'M'}})
+                                  .languageDriver(0x03)
                                   .add({"1234567", std::string(300, 'x')})
                                   .add({"2", w("Tomar 1 cápsula ao dia")}));
     EXPECT_EQ(migrate("BitBtn19").text, w("Procedimento concluído."));

@@ -326,6 +326,7 @@ private slots:
     void aMigrateButtonRunsItsMigrationAndTellsTheOperator() {
         bench->writeLegacy("FormaFarma",
                            dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}, {"GRPVALTEX", 'C', 20}})
+                               .languageDriver(0x03)
                                .add({"1", utf8ToWin1252("CÁPSULA"), "30 DIAS"})
                                .add({"2", "POMADA", "60 DIAS"}));
         TForm1& form = *bench->form;

@@ -42,6 +42,7 @@ private slots:
 
     void aPairIsPreviewedMigratedAndEmptiedOverTheNetwork() {
         bench->writeLegacy("FormaFarma", dbf::DbfWriter(0x03, {{"GRPDESCRI", 'C', 30}, {"GRPVALTEX", 'C', 20}})
+                                             .languageDriver(0x03)
                                              .add({utf8ToWin1252("CÁPSULA"), "30 DIAS"})
                                              .add({"POMADA", "60 DIAS"}));
         TForm1& form = *bench->form;
