@@ -89,6 +89,20 @@ void colour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
+// The question before "Esvaziar tabela" deletes: the table as the caption above the lower grid
+// names it and the rows of it that the server holds.
+QString emptyingQuestion(const QString& table, std::int64_t rows) {
+    QString what;
+    if (rows == 0) {
+        what = QStringLiteral("Nenhum registro de %1 está gravado no banco de dados.").arg(table);
+    } else if (rows == 1) {
+        what = QStringLiteral("1 registro de %1 gravado no banco de dados será excluído.").arg(table);
+    } else {
+        what = QStringLiteral("%1 registros de %2 gravados no banco de dados serão excluídos.").arg(rows).arg(table);
+    }
+    return what + QStringLiteral("\nDeseja esvaziar a tabela?");
+}
+
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
@@ -339,11 +353,10 @@ void TForm1::EnableMigrateButton(const QString& key) {
 void TForm1::Esvaziartabela1Click() {
     const EmptyCase* found = findEmptyCase(Label2->text().toStdString());
     if (!found) return;
-    // The lower grid shows exactly the rows the deletion takes (for the components, one group).
-    const QString question = QStringLiteral("Todos os registros de %1 mostrados na grade serão excluídos do banco de dados.\n"
-                                            "Deseja esvaziar a tabela?")
-                                 .arg(Label2->text());
-    if (!dialogs().question(question)) return;
+    // The grid may show nothing (after "Fechar Tudo") or not yet what others stored: the question
+    // counts on the server what the deletion takes (for the components, one group).
+    const std::int64_t rows = storedRows(*found, DM->SQLQuery1);
+    if (!dialogs().question(emptyingQuestion(Label2->text(), rows))) return;
     emptyTable(*found, targetDataSet(found->dataSet), DM->SQLConnection1);
 }
 
