@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -21,6 +22,7 @@
 #include "app/LegacyGridModel.h"
 #include "app/MigrationProgress.h"
 #include "app/UDM.h"
+#include "app/platform/EndRequests.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
 #include "migrations/MigrationError.h"
@@ -213,8 +215,10 @@ void TForm1::buildControls() {
     Esvaziartabela1->setObjectName(QStringLiteral("Esvaziartabela1"));
     connect(Esvaziartabela1, &QAction::triggered, this, [this] { guarded([this] { Esvaziartabela1Click(); }); });
     DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+    // The menu opens through the guard: not at all while a handler runs.
+    connect(DBGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        guarded([this, pos] { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+    });
 
     QWidget* previous = nullptr;
     for (std::string_view name : kFocusOrder) {
@@ -259,15 +263,61 @@ DataSetGridModel& TForm1::targetSource(DataSource& source) {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
+    // One handler at a time: the one running may be walking tables that another would close
+    // under it. After a request to end the program none starts.
+    if (running_ || endCode_) return;
+    running_ = true;
+    // After a request to end the program no box waits for the operator.
+    auto report = [this](const QString& message, const QString& details = {}) {
+        if (!endCode_ && EndRequests::pending() == 0) dialogs().error(message, details);
+    };
     try {
         handler();
     } catch (const DetailedError& e) {
-        dialogs().error(fromWin1252(e.what()), fromWin1252(e.details()));
+        report(fromWin1252(e.what()), fromWin1252(e.details()));
     } catch (const std::exception& e) {
-        dialogs().error(fromWin1252(e.what()));
+        report(fromWin1252(e.what()));
     } catch (...) {
-        dialogs().error(QStringLiteral("Unexpected failure"));
+        report(QStringLiteral("Unexpected failure"));
     }
+    running_ = false;
+    afterHandler();
+}
+
+// What waited for the handler that just returned.
+void TForm1::afterHandler() {
+    // A request the handler met before any event dispatch told the window of it.
+    if (const int signal = EndRequests::pending(); signal != 0 && endCode_ == 0) endCode_ = EndRequests::exitCode(signal);
+    if (endCode_) {
+        finishEnd();
+    } else if (closeWhenIdle_) {
+        closeWhenIdle_ = false;
+        close();
+    }
+}
+
+void TForm1::endOnRequest(int signal) {
+    if (endCode_) return;
+    endCode_ = EndRequests::exitCode(signal);
+    // A box waiting for the operator gives up (a question answers Não); the handler that opened
+    // it goes on to its end.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) box->done(QMessageBox::Cancel);
+    }
+    // The running migration stops at its next record.
+    if (walk_) walk_->cancel();
+    if (!running_) finishEnd();
+}
+
+// Closes what is open and hands the exit code on; the data module detaches from the database
+// when start-up releases it. Runs once: no handler starts after the request.
+void TForm1::finishEnd() {
+    try {
+        CloseAllTables();
+    } catch (...) {
+        // Nothing is shown any more; what is still open is closed when the data module goes.
+    }
+    emit ended(endCode_);
 }
 
 void TForm1::preview(const PairDef& pair) {
@@ -325,9 +375,16 @@ void TForm1::migrate(const PairDef& pair) {
     {
         // The progress box, when the migration lasts, closes before the final message box.
         MigrationProgress progress(this, utf8(pair.label2));
+        walk_ = &progress;
+        struct Forget {
+            MigrationProgress*& walk;
+            ~Forget() { walk = nullptr; }
+        } forget{walk_};
         report = runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet),
                               DM->SQLQuery1, &progress);
     }
+    // Stopped by a request to end the program: no box waits for the operator.
+    if (endCode_ || EndRequests::pending() != 0) return;
     dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
 }
 
@@ -363,7 +420,20 @@ void TForm1::Esvaziartabela1Click() {
 void TForm1::FormClose() { CloseAllTables(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    guarded([this] { FormClose(); });
+    if (running_) {
+        event->ignore();
+        if (walk_ && !walk_->cancelled() && !endCode_) {
+            const QString question = QStringLiteral("A migração da tabela de %1 está em andamento.\n"
+                                                    "Deseja cancelá-la e fechar a janela?")
+                                         .arg(walk_->table());
+            if (!dialogs().question(question)) return;
+            // The box's question ran inside the migration's event dispatch: it is still walking.
+            if (walk_) walk_->cancel();
+        }
+        closeWhenIdle_ = true;
+        return;
+    }
+    if (!endCode_) guarded([this] { FormClose(); });
     event->accept();
 }
 
