@@ -77,8 +77,14 @@ std::string ExecutableDir() {
 void ReadServerAddress() {
     ProgramDir = ExecutableDir();
     const std::filesystem::path file = std::filesystem::path(ProgramDir) / std::string(kConfigFileName);
+    // A folder of that name, or a link that leads nowhere, is no file: the program ends as when
+    // nothing has the name.
+    // One that cannot be looked at (no permission) is there, and its opening says why it fails.
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) throw ConfigMissing();
+    const std::filesystem::file_type type = std::filesystem::status(file, ec).type();
+    if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::directory) {
+        throw ConfigMissing();
+    }
 
     std::FILE* in = std::fopen(file.string().c_str(), "rb");
     if (!in) throw std::runtime_error("Cannot open " + file.string() + ": " + std::strerror(errno));

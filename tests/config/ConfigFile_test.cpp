@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 
 #include "app/Config.h"
+#include "tests/support/TestDatabase.h"
 
 namespace mig {
 namespace {
@@ -57,6 +60,43 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{"long_line", std::string(5000, 'x') + "\n" + keyLine(" h\n"), "", "h"},
         ConfigCase{"empty_file", "", "kept", "kept"}),
     [](const ::testing::TestParamInfo<ConfigCase>& p) { return std::string(p.param.name); });
+
+// What stands in the program's folder under the file's name decides whether start-up reads it or
+// ends silently: a folder or a link that leads nowhere is no file.
+TEST(ReadServerAddress, OnlyAFileOfThatNameIsRead) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        bool missing;
+    } cases[] = {{"nothing", true}, {"folder", true}, {"dangling link", true}, {"link to a folder", true},
+                 {"file", false}, {"link to a file", false}};
+    for (const auto& c : cases) {
+        test::TempFolder program;
+        const fs::path ini = fs::path(program.path()) / std::string(kConfigFileName);
+        const fs::path target = fs::path(program.path()) / "elsewhere";
+        const std::string name = c.name;
+        if (name == "folder") fs::create_directory(ini);
+        if (name == "dangling link") fs::create_symlink(target, ini);
+        if (name == "link to a folder") {
+            fs::create_directory(target);
+            fs::create_directory_symlink(target, ini);
+        }
+        if (name == "file" || name == "link to a file") {
+            std::ofstream(name == "file" ? ini : target) << kKey << " 10.0.0.7\r\n";
+            if (name == "link to a file") fs::create_symlink(target, ini);
+        }
+        SetExecutableDirForTesting(program.path() + "/");
+        ServerAddress.clear();
+        if (c.missing) {
+            EXPECT_THROW(ReadServerAddress(), ConfigMissing) << name;
+        } else {
+            EXPECT_NO_THROW(ReadServerAddress()) << name;
+            EXPECT_EQ(ServerAddress, "10.0.0.7") << name;
+        }
+        SetExecutableDirForTesting({});
+    }
+    ServerAddress.clear();
+}
 
 TEST(TrimBlanks, OnlyTheBlankCounts) {
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
