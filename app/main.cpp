@@ -14,6 +14,7 @@
 #include "app/UDM.h"
 #include "app/Unit1.h"
 #include "app/platform/EndRequests.h"
+#include "target/dataset/DataSetProvider.h"
 #include "target/db/Driver.h"
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
@@ -30,6 +31,8 @@ int main(int argc, char* argv[]) {
     // Before the database client first runs: the client's own handlers come later and keep
     // these behind them.
     mig::EndRequests endRequests;
+    // A long apply stops between two rows too (nothing of it is stored).
+    mig::setApplyInterruptCheck([] { return mig::EndRequests::pending() != 0; });
 
     // The data module outlives the window, whose grids watch its datasets; it is created after it.
     std::unique_ptr<mig::TDM> dm;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "target/dataset/ClientDataSet.h"
+#include "target/dataset/DataSetProvider.h"
 #include "target/field/Errors.h"
 #include "tests/dataset/TargetDb.h"
 
@@ -209,6 +210,27 @@ TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
         EXPECT_EQ(forms(t), c.stored) << c.limit;
         EXPECT_EQ(ds.ChangeCount(), c.cached) << c.limit;
     }
+}
+
+// The program's end requested while the rows go to the server: the apply stops before the next
+// row and nothing of it is stored; the rows stay cached.
+TEST(ApplyUpdates, AnInterruptStopsTheApplyBetweenRowsAndStoresNothing) {
+    static int rowsBeforeTheInterrupt;
+    rowsBeforeTheInterrupt = 2;
+    TargetDb t;
+    ClientDataSet& ds = t.dataSet("FormaFar");
+    ds.Open();
+    for (const char* f : {"CREME", "GEL", "POMADA", "XAROPE"}) appendForm(ds, f);
+    setApplyInterruptCheck([] { return rowsBeforeTheInterrupt-- <= 0; });
+    const std::string failure = failureOf([&] { ds.ApplyUpdates(-1); });
+    setApplyInterruptCheck(nullptr);
+    EXPECT_EQ(failure, "The apply was interrupted; nothing was stored");
+    EXPECT_TRUE(forms(t).empty());
+    EXPECT_EQ(ds.ChangeCount(), 4);
+    EXPECT_FALSE(t.connection.InTransaction());
+    // Without the interrupt the same rows go through.
+    EXPECT_EQ(ds.ApplyUpdates(-1), 0);
+    EXPECT_EQ(forms(t), (std::vector<std::string>{"CREME", "GEL", "POMADA", "XAROPE"}));
 }
 
 TEST(ApplyUpdates, OneInsertIsPreparedPerListOfFields) {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/platform/EndRequests.h"
+#include "target/dataset/DataSetProvider.h"
 #include "target/db/Driver.h"
 
 #include "tests/qt/WindowFixture.h"
@@ -68,12 +69,14 @@ private slots:
         // attachment in this process installs them).
         requests = std::make_unique<EndRequests>();
         db::keepClientRunningOnSignals();
+        setApplyInterruptCheck([] { return EndRequests::pending() != 0; });
         bench = std::make_unique<WindowBench>();
         connect(requests.get(), &EndRequests::requested, bench->form.get(), &TForm1::endOnRequest);
         connect(bench->form.get(), &TForm1::ended, this, [this](int code) { ends.push_back(code); });
         bench->writeEveryLegacyTable();
     }
     void cleanup() {
+        setApplyInterruptCheck(nullptr);
         bench.reset();
         requests.reset();
         ends.clear();
@@ -133,19 +136,28 @@ private slots:
         for (std::size_t i = 0; i < stored.size(); ++i) QCOMPARE(stored[i], "BAIRRO " + std::to_string(10000 + i));
     }
 
-    void aSignalDuringABatchWalkStoresNothing() {
-        // The batch walk dispatches no event before its box shows, and a long one lasts seconds:
-        // the signal comes from another thread a tenth of a second into it.
+    void aSignalDuringABatchStoresNothing_data() {
+        QTest::addColumn<int>("after");  // milliseconds into the migration
+        // 300,000 forms: the walk lasts a few tenths of a second, the apply some seconds.
+        QTest::newRow("during the walk") << 100;
+        QTest::newRow("during the apply") << 1500;
+    }
+    void aSignalDuringABatchStoresNothing() {
+        QFETCH(int, after);
+        // The batch dispatches no event before its box shows: the signal comes from another thread.
         dbf::DbfWriter forms(0x03, {{"GRPDESCRI", 'C', 15}, {"GRPVALTEX", 'C', 15}});
         for (int i = 0; i < 300000; ++i) forms.add({"FORMA " + std::to_string(1000000 + i), "30 DIAS"});
         bench->writeLegacy("FormaFarma", forms);
         bench->click("BitBtn1");
-        std::thread later([] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto start = std::chrono::steady_clock::now();
+        std::thread later([after] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(after));
             sendToThisProcess(SIGTERM);
         });
         bench->click("BitBtn11");
         later.join();
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        QVERIFY2(took.count() >= after, "the batch ended before the signal came");
         QCOMPARE(ends, std::vector<int>{128 + SIGTERM});
         QVERIFY(bench->boxes.boxes.empty());
         verifyEverythingClosed();
