@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <iterator>
 
 #ifdef _WIN32
 #include <QGuiApplication>
