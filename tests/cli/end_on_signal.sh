@@ -73,6 +73,19 @@ sql() {
 }
 count() { sql "select count(*) from $1;" | tr -d ' \n'; }
 
+# Under AddressSanitizer (build-asan) the program on X meets two faults of the X libraries, not
+# its own, that the offscreen platform of the other tests never loads: the X keyboard library
+# hands strndup a counted name without a terminator (which strndup allows and the strict string
+# check reports), and the session bus library leaves one buffer at exit.
+if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi
+if [ -n "${LSAN_OPTIONS:-}" ]; then
+  supp=""
+  IFS=: read -ra lsan_flags <<<"$LSAN_OPTIONS"
+  for flag in "${lsan_flags[@]}"; do [[ "$flag" == suppressions=* ]] && supp="${flag#suppressions=}"; done
+  { [ -n "$supp" ] && cat "$supp"; echo "leak:libdbus-1.so"; } >"$work/lsan.supp"
+  export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$work/lsan.supp"
+fi
+
 # The program, through a wrapper that tells an end of its own (its exit code) from a death by
 # the signal (200); the program's pid goes to $work/pid.
 start() {
@@ -82,7 +95,7 @@ start() {
       if ($pid == 0) { exec @ARGV or exit 127; }
       open(my $f, ">", $ENV{PIDFILE}); print $f "$pid\n"; close $f;
       waitpid($pid, 0);
-      exit(200) if $? & 127;
+      if ($? & 127) { printf STDERR "killed by signal %d\n", $? & 127; exit(200); }
       exit($? >> 8);' "$bin/Migrador") >"$work/log" 2>&1 &
   wrapper_pid=$!
   window="$(timeout 30 xdotool search --sync --onlyvisible --name 'Migrar dados do Quiltor' 2>/dev/null | head -1)"
@@ -126,7 +139,7 @@ end_with() {
   wait "$wrapper_pid"; rc=$?
   wrapper_pid=""
   echo "[$case_name] SIG$signal: exit code $rc after $elapsed ms"
-  if [ "$rc" = 200 ]; then fail "killed by SIG$signal instead of ending by itself"
+  if [ "$rc" = 200 ]; then fail "killed by a signal instead of ending by itself"; cat "$work/log"
   elif [ "$rc" != $((128 + number)) ]; then fail "exit code $rc, expected $((128 + number))"; cat "$work/log"
   fi
   [ "$elapsed" -le 5000 ] || fail "ended after $elapsed ms, more than 5 s"
