@@ -29,6 +29,7 @@ void appendForm(ClientDataSet& ds, const char* form) {
 std::vector<std::string> forms(TargetDb& t) { return t.column("select FORMAFARMA from FORMAFAR order by 1"); }
 
 TEST(ApplyUpdates, AnEmptyCacheSendsNothing) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     DataSetChain& chain = t.chain("FormaFar");
     chain.dataSet.Open();
@@ -38,6 +39,7 @@ TEST(ApplyUpdates, AnEmptyCacheSendsNothing) {
 }
 
 TEST(ApplyUpdates, RefusedRowsStayCachedWithTheServersMessageAndAreSentAgainAlone) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("insert into FORMAFAR (FORMAFARMA) values ('CAPSULA')");
     ClientDataSet& ds = t.dataSet("FormaFar");
@@ -68,6 +70,7 @@ TEST(ApplyUpdates, RefusedRowsStayCachedWithTheServersMessageAndAreSentAgainAlon
 }
 
 TEST(ApplyUpdates, ARowNeverGivenAValueLeavesTheFieldToTheServersDefault) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("alter table TABPOSO alter column POSOLOGIA set default 'conforme receita'");
     ClientDataSet& ds = t.dataSet("TabPoso");
@@ -87,6 +90,7 @@ TEST(ApplyUpdates, ARowNeverGivenAValueLeavesTheFieldToTheServersDefault) {
 }
 
 TEST(ApplyUpdates, ARawMaterialThatSetsNoStockReachesTheServerWithZeroes) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("COMPONEN");
     ds.Open();
@@ -101,6 +105,7 @@ TEST(ApplyUpdates, ARawMaterialThatSetsNoStockReachesTheServerWithZeroes) {
 }
 
 TEST(ApplyUpdates, RowsOfAnotherGroupAreStoredButNotReadBack) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Capsulas");
     ds.Open();
@@ -118,6 +123,7 @@ TEST(ApplyUpdates, RowsOfAnotherGroupAreStoredButNotReadBack) {
 }
 
 TEST(ApplyUpdates, DeletionsWithoutKeyFieldsAreRefusedAndStayCached) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("insert into FORNECED (CODIGO, NOMEFANTASIA) values ('0001', 'ACME')");
     t.exec("insert into MEDICOS (CRM, ESPECIALIDADE) values ('123', 'CLINICO')");
@@ -136,6 +142,7 @@ TEST(ApplyUpdates, DeletionsWithoutKeyFieldsAreRefusedAndStayCached) {
 }
 
 TEST(ApplyUpdates, EditsAndDeletionsFindTheirRowByTheKey) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     for (const char* b : {"CENTRO", "FAROL", "PRAIA"})
         t.exec(std::string("insert into TAXABAIRRO (BAIRRO, TAXA) values ('") + b + "', 1)");
@@ -163,6 +170,7 @@ TEST(ApplyUpdates, EditsAndDeletionsFindTheirRowByTheKey) {
 }
 
 TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("drop table TAXABAIRRO");
     t.exec("create table TAXABAIRRO (BAIRRO varchar(40), TAXA numeric(15,2))");
@@ -188,6 +196,7 @@ TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
 }
 
 TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
+    MIG_REQUIRE_CLIENT();
     struct Case {
         int limit;
         int returned;
@@ -212,6 +221,7 @@ TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
 }
 
 TEST(ApplyUpdates, OneInsertIsPreparedPerListOfFields) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     DataSetChain& chain = t.chain("FormaFar");
     ClientDataSet& ds = chain.dataSet;
@@ -229,6 +239,7 @@ TEST(ApplyUpdates, OneInsertIsPreparedPerListOfFields) {
 }
 
 TEST(ApplyUpdates, APendingRowThatCannotBePostedFailsTheApplyBeforeAnythingIsSent) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Familias");
     ds.Open();
@@ -242,6 +253,7 @@ TEST(ApplyUpdates, APendingRowThatCannotBePostedFailsTheApplyBeforeAnythingIsSen
 }
 
 TEST(ApplyUpdates, AServerThatRefusesALongTextKeepsTheRowWithItsReason) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Fabric");  // NOME holds 60 here, 40 on the server
     ds.Open();
@@ -255,6 +267,7 @@ TEST(ApplyUpdates, AServerThatRefusesALongTextKeepsTheRowWithItsReason) {
 }
 
 TEST(ApplyUpdates, ANewRowEditedBeforeTheApplyIsStillOneInsert) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("TaxaBar");
     ds.Open();
