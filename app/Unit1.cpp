@@ -20,6 +20,7 @@
 #include "app/Dialogs.h"
 #include "app/LegacyGridModel.h"
 #include "app/MigrationProgress.h"
+#include "app/SettingChangeWatcher.h"
 #include "app/UDM.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
@@ -98,6 +99,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
         legacySources_[info.component] = source;
     }
     buildControls();
+    settingChanges_ = std::make_unique<SettingChangeWatcher>(this);
     if (!Form1) Form1 = this;
 }
 
@@ -355,6 +357,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::changeEvent(QEvent* event) {
+    // The system announced new regional settings (SettingChangeWatcher), or Qt's locale changed.
     if (event->type() == QEvent::LocaleChange) {
         setRegional(systemRegionalSettings());
         // The grids show numbers and dates with the new separators at once.

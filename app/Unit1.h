@@ -23,6 +23,7 @@ class QTableView;
 namespace mig {
 
 class LegacyTable;
+class SettingChangeWatcher;
 class LegacyGridModel;
 class DataSetGridModel;
 class DataSource;
@@ -108,6 +109,7 @@ private:
     std::map<std::string_view, LegacyGridModel*> legacySources_;
     std::map<const DataSource*, DataSetGridModel*> targetSources_;
     std::vector<QPushButton*> migrateButtons_;
+    std::unique_ptr<SettingChangeWatcher> settingChanges_;
 };
 
 extern TForm1* Form1;
