@@ -249,6 +249,9 @@ void TForm1::guarded(const std::function<void()>& handler) {
         handler();
     } catch (const DetailedError& e) {
         dialogs().error(fromWin1252(e.what()), fromWin1252(e.details()));
+    } catch (const AdvisedError& e) {
+        // The message ends as every error box's does; the advice, ending in its own period, follows.
+        dialogs().error(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
         dialogs().error(fromWin1252(e.what()));
     } catch (...) {
