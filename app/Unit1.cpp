@@ -21,6 +21,7 @@
 #include "app/LegacyGridModel.h"
 #include "app/MigrationProgress.h"
 #include "app/UDM.h"
+#include "app/WindowAccessibility.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
 #include "migrations/MigrationError.h"
@@ -92,6 +93,7 @@ void colour(QWidget* widget, const QColor& colour) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
+    installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
     for (const LegacyTableInfo& info : legacyTableList()) {
         auto* source = new LegacyGridModel(utf8(info.dataSource), legacyTable(info.component), this);
