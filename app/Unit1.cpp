@@ -22,6 +22,7 @@
 #include "app/MigrationProgress.h"
 #include "app/SettingChangeWatcher.h"
 #include "app/UDM.h"
+#include "app/WindowAccessibility.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
 #include "migrations/MigrationError.h"
@@ -93,6 +94,7 @@ void colour(QWidget* widget, const QColor& colour) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
+    installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
     for (const LegacyTableInfo& info : legacyTableList()) {
         auto* source = new LegacyGridModel(utf8(info.dataSource), legacyTable(info.component), this);
@@ -251,6 +253,9 @@ void TForm1::guarded(const std::function<void()>& handler) {
         handler();
     } catch (const DetailedError& e) {
         dialogs().error(fromWin1252(e.what()), fromWin1252(e.details()));
+    } catch (const AdvisedError& e) {
+        // The message ends as every error box's does; the advice, ending in its own period, follows.
+        dialogs().error(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
         dialogs().error(fromWin1252(e.what()));
     } catch (...) {

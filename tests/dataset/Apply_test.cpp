@@ -186,7 +186,8 @@ TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
     ds.FieldByName("TAXA").setText("9");
     ds.Post();
 
-    EXPECT_EQ(ds.ApplyUpdates(-1), 2) << "none of the two changes was stored";
+    // One change was refused; the rollback keeps the other one cached too.
+    EXPECT_EQ(ds.ApplyUpdates(-1), 1);
     ASSERT_EQ(ds.ChangeCount(), 2);
     EXPECT_EQ(ds.changeError(0), "");
     EXPECT_EQ(ds.changeError(1), "Update affected more than 1 record.");
@@ -203,17 +204,21 @@ TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
         std::vector<std::string> stored;
         int cached;
     };
+    // Four changes, the second and the fourth refused. The count returned is the refused one,
+    // also when the transaction was rolled back and every change stays cached.
     const Case cases[] = {
-        {-1, 1, {"A", "C", "DUP"}, 1},
-        {1, 1, {"A", "C", "DUP"}, 1},
-        {0, 3, {"DUP"}, 3},  // rolled back: every change stays cached
+        {-1, 2, {"A", "C", "DUP", "DUP2"}, 2},
+        {2, 2, {"A", "C", "DUP", "DUP2"}, 2},
+        {1, 2, {"DUP", "DUP2"}, 4},  // the fourth change exceeds the limit
+        {0, 1, {"DUP", "DUP2"}, 4},  // the walk stops at the second change
     };
     for (const Case& c : cases) {
         TargetDb t;
         t.exec("insert into FORMAFAR (FORMAFARMA) values ('DUP')");
+        t.exec("insert into FORMAFAR (FORMAFARMA) values ('DUP2')");
         ClientDataSet& ds = t.dataSet("FormaFar");
         ds.Open();
-        for (const char* f : {"A", "DUP", "C"}) appendForm(ds, f);
+        for (const char* f : {"A", "DUP", "C", "DUP2"}) appendForm(ds, f);
         EXPECT_EQ(ds.ApplyUpdates(c.limit), c.returned) << c.limit;
         EXPECT_EQ(forms(t), c.stored) << c.limit;
         EXPECT_EQ(ds.ChangeCount(), c.cached) << c.limit;
