@@ -21,7 +21,9 @@
 #include "app/Dialogs.h"
 #include "app/LegacyGridModel.h"
 #include "app/MigrationProgress.h"
+#include "app/SettingChangeWatcher.h"
 #include "app/UDM.h"
+#include "app/WindowAccessibility.h"
 #include "app/platform/EndRequests.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
@@ -108,12 +110,14 @@ QString emptyingQuestion(const QString& table, std::int64_t rows) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
+    installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
     for (const LegacyTableInfo& info : legacyTableList()) {
         auto* source = new LegacyGridModel(utf8(info.dataSource), legacyTable(info.component), this);
         legacySources_[info.component] = source;
     }
     buildControls();
+    settingChanges_ = std::make_unique<SettingChangeWatcher>(this);
     if (!Form1) Form1 = this;
 }
 
@@ -275,6 +279,9 @@ void TForm1::guarded(const std::function<void()>& handler) {
         handler();
     } catch (const DetailedError& e) {
         report(fromWin1252(e.what()), fromWin1252(e.details()));
+    } catch (const AdvisedError& e) {
+        // The message ends as every error box's does; the advice, ending in its own period, follows.
+        report(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
         report(fromWin1252(e.what()));
     } catch (...) {
@@ -438,6 +445,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::changeEvent(QEvent* event) {
+    // The system announced new regional settings (SettingChangeWatcher), or Qt's locale changed.
     if (event->type() == QEvent::LocaleChange) {
         setRegional(systemRegionalSettings());
         // The grids show numbers and dates with the new separators at once.

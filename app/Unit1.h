@@ -23,6 +23,7 @@ class QTableView;
 namespace mig {
 
 class LegacyTable;
+class SettingChangeWatcher;
 class LegacyGridModel;
 class DataSetGridModel;
 class DataSource;
@@ -132,6 +133,7 @@ private:
     MigrationProgress* walk_ = nullptr;     // the running migration's progress, while it walks
     bool closeWhenIdle_ = false;            // a close request waits for the running handler
     int endCode_ = 0;                       // the exit code once an end has been requested
+    std::unique_ptr<SettingChangeWatcher> settingChanges_;
 };
 
 extern TForm1* Form1;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Config.h"
+#include "target/platform/SystemPath.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig {
@@ -103,6 +104,62 @@ TEST(TrimBlanks, OnlyTheBlankCounts) {
     EXPECT_EQ(TrimBlanks("    "), "");
     EXPECT_EQ(TrimBlanks(""), "");
     EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
+}
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+constexpr const char* kTestProgram = "config_tests.exe";
+#else
+constexpr char kSeparator = '/';
+constexpr const char* kTestProgram = "config_tests";
+#endif
+
+// The program's folder as the system gives it: the folder of the running executable, ending
+// with the separator (on Windows "Z:\\...\\" under Wine, "C:\\...\\" on a workstation).
+TEST(ProgramFolder, IsTheExecutablesFolderWithItsSeparator) {
+    const std::string dir = ExecutableDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), kSeparator);
+    EXPECT_TRUE(std::filesystem::exists(systemPath(dir + kTestProgram))) << dir;
+#ifdef _WIN32
+    ASSERT_GE(dir.size(), 3u);
+    EXPECT_EQ(dir.substr(1, 2), ":\\") << "a drive path: " << dir;
+#endif
+}
+
+// Start-up's reading of KORVELAN.INI in a program folder of the test's own, whose name is not
+// ASCII (a folder such as "C:\\Migração\\" on a workstation).
+class ConfigInProgramFolder : public ::testing::Test {
+protected:
+    ConfigInProgramFolder() : dir_(folder_.path() + kSeparator + "Migra\xC3\xA7\xC3\xA3o" + kSeparator) {
+        std::filesystem::create_directories(systemPath(dir_));
+        SetExecutableDirForTesting(dir_);
+        ServerAddress.clear();
+    }
+    ~ConfigInProgramFolder() override {
+        SetExecutableDirForTesting({});
+        ServerAddress.clear();
+        ProgramDir.clear();
+    }
+    void writeConfig(const std::string& contents) const {
+        std::ofstream(systemPath(dir_ + "KORVELAN.INI"), std::ios::binary) << contents;
+    }
+
+    test::TempFolder folder_;
+    std::string dir_;
+};
+
+TEST_F(ConfigInProgramFolder, SetsTheProgramFolderAndTheServerAddress) {
+    writeConfig("IP DO SERVIDOR CENTRAL.........................: 192.168.0.10\r\n");
+    ReadServerAddress();
+    EXPECT_EQ(ProgramDir, dir_);
+    EXPECT_EQ(ServerAddress, "192.168.0.10");
+}
+
+TEST_F(ConfigInProgramFolder, AMissingFileEndsStartUp) {
+    EXPECT_THROW(ReadServerAddress(), ConfigMissing);
+    EXPECT_EQ(ProgramDir, dir_);
+    EXPECT_EQ(ServerAddress, "");
 }
 
 }  // namespace

@@ -98,6 +98,19 @@ private slots:
         QCOMPARE(seen.details, q("Registro 3: código repetido"));
     }
 
+    void anAdvisedFailureShowsTheAdviceOnTheLineAfterTheMessage() {
+        TForm1 form;
+        MessageBoxDialogs boxes(&form);
+        Dialogs* previous = setDialogs(&boxes);
+        const Shown seen = whileShown(
+            [&] { form.guarded([] { throw AdvisedError("'' is not a valid integer value", utf8ToWin1252("Migre antes.")); }); },
+            [](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
+        setDialogs(previous);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.text, q("'' is not a valid integer value.\nMigre antes."));
+        QCOMPARE(seen.details, QString());
+    }
+
     void informationHasNoIcon() {
         MessageBoxDialogs boxes(nullptr);
         const Shown seen = whileShown([&] { boxes.information(q("Procedimento concluído.")); },
