@@ -24,6 +24,7 @@
 #include "app/SettingChangeWatcher.h"
 #include "app/UDM.h"
 #include "app/WindowAccessibility.h"
+#include "app/platform/BlockedCloseRequests.h"
 #include "app/platform/EndRequests.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
@@ -118,6 +119,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
     }
     buildControls();
     settingChanges_ = std::make_unique<SettingChangeWatcher>(this);
+    blockedCloses_ = std::make_unique<BlockedCloseRequests>(this, [this] { closeWhileRunning(); });
     if (!Form1) Form1 = this;
 }
 
@@ -429,19 +431,30 @@ void TForm1::FormClose() { CloseAllTables(); }
 void TForm1::closeEvent(QCloseEvent* event) {
     if (running_) {
         event->ignore();
-        if (walk_ && !walk_->cancelled() && !endCode_) {
-            const QString question = QStringLiteral("A migração da tabela de %1 está em andamento.\n"
-                                                    "Deseja cancelá-la e fechar a janela?")
-                                         .arg(walk_->table());
-            if (!dialogs().question(question)) return;
-            // The box's question ran inside the migration's event dispatch: it is still walking.
-            if (walk_) walk_->cancel();
-        }
-        closeWhenIdle_ = true;
+        closeWhileRunning();
         return;
     }
     if (!endCode_) guarded([this] { FormClose(); });
     event->accept();
+}
+
+// A close request while a handler runs, as a close event or from the window system while the
+// progress box blocks the window: during a walk the operator is asked whether to cancel it, and
+// the window closes once the handler has returned.
+void TForm1::closeWhileRunning() {
+    if (!running_ || askingToClose_) return;
+    if (walk_ && !walk_->cancelled() && !endCode_) {
+        const QString question = QStringLiteral("A migração da tabela de %1 está em andamento.\n"
+                                                "Deseja cancelá-la e fechar a janela?")
+                                     .arg(walk_->table());
+        askingToClose_ = true;
+        const bool yes = dialogs().question(question);
+        askingToClose_ = false;
+        if (!yes) return;
+        // The box's question ran inside the migration's event dispatch: it is still walking.
+        if (walk_) walk_->cancel();
+    }
+    closeWhenIdle_ = true;
 }
 
 void TForm1::changeEvent(QEvent* event) {

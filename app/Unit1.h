@@ -24,6 +24,7 @@ namespace mig {
 
 class LegacyTable;
 class SettingChangeWatcher;
+class BlockedCloseRequests;
 class LegacyGridModel;
 class DataSetGridModel;
 class DataSource;
@@ -123,6 +124,7 @@ private:
     ClientDataSet& targetDataSet(std::string_view component) const;
     QPushButton* makeButton(QPushButton*& member, std::string_view name, const QString& caption);
     void afterHandler();
+    void closeWhileRunning();
     void finishEnd();
 
     std::vector<std::unique_ptr<LegacyTable>> tables_;
@@ -133,7 +135,9 @@ private:
     MigrationProgress* walk_ = nullptr;     // the running migration's progress, while it walks
     bool closeWhenIdle_ = false;            // a close request waits for the running handler
     int endCode_ = 0;                       // the exit code once an end has been requested
+    bool askingToClose_ = false;            // the question of a close request during a walk is up
     std::unique_ptr<SettingChangeWatcher> settingChanges_;
+    std::unique_ptr<BlockedCloseRequests> blockedCloses_;
 };
 
 extern TForm1* Form1;
