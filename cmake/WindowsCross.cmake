@@ -21,7 +21,7 @@ set(FIREBIRD_INCLUDE_DIR ${MIG_FB_HEADERS})
 find_program(MIG_DLLTOOL NAMES ${MIG_MINGW_PREFIX}-dlltool REQUIRED)
 set(MIG_FBCLIENT_DEF ${CMAKE_BINARY_DIR}/fbclient.def)
 set(MIG_FBCLIENT_IMPORT ${CMAKE_BINARY_DIR}/libfbclient-delayed.a)
-file(WRITE ${MIG_FBCLIENT_DEF} "LIBRARY fbclient.dll\nEXPORTS\nfb_get_master_interface\n")
+file(WRITE ${MIG_FBCLIENT_DEF} "LIBRARY fbclient.dll\nEXPORTS\nfb_get_master_interface\nfb_shutdown_callback\n")
 add_custom_command(OUTPUT ${MIG_FBCLIENT_IMPORT}
   COMMAND ${MIG_DLLTOOL} --input-def ${MIG_FBCLIENT_DEF} --output-delaylib ${MIG_FBCLIENT_IMPORT}
   DEPENDS ${MIG_FBCLIENT_DEF}

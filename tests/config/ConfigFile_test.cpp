@@ -72,6 +72,10 @@ TEST(ReadServerAddress, OnlyAFileOfThatNameIsRead) {
     } cases[] = {{"nothing", true}, {"folder", true}, {"dangling link", true}, {"link to a folder", true},
                  {"file", false}, {"link to a file", false}};
     for (const auto& c : cases) {
+#ifdef _WIN32
+        // Links need a privilege on Windows that a workstation's user does not have.
+        if (std::string_view(c.name).find("link") != std::string_view::npos) continue;
+#endif
         test::TempFolder program;
         const fs::path ini = fs::path(program.path()) / std::string(kConfigFileName);
         const fs::path target = fs::path(program.path()) / "elsewhere";

@@ -229,6 +229,7 @@ TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
 // The program's end requested while the rows go to the server: the apply stops before the next
 // row and nothing of it is stored; the rows stay cached.
 TEST(ApplyUpdates, AnInterruptStopsTheApplyBetweenRowsAndStoresNothing) {
+    MIG_REQUIRE_CLIENT();
     static int rowsBeforeTheInterrupt;
     rowsBeforeTheInterrupt = 2;
     TargetDb t;
