@@ -3,10 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
-#include <QCoreApplication>
+#include "target/platform/SystemPath.h"
 
 namespace mig {
 
@@ -63,34 +64,36 @@ void SetExecutableDirForTesting(std::string dir) { gExecutableDirOverride = std:
 
 std::string ExecutableDir() {
     if (!gExecutableDirOverride.empty()) return gExecutableDirOverride;
-    std::string path;
-    if (QCoreApplication::instance()) {
-        path = QCoreApplication::applicationFilePath().toStdString();
-    } else {
-        std::error_code ec;
-        path = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    }
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    const std::string path = executablePath();
+#ifdef _WIN32
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(".\\") : path.substr(0, separator + 1);
+#else
+    const std::size_t separator = path.find_last_of('/');
+    return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);
+#endif
 }
 
 void ReadServerAddress() {
     ProgramDir = ExecutableDir();
-    const std::filesystem::path file = std::filesystem::path(ProgramDir) / std::string(kConfigFileName);
+    // ProgramDir ends with its separator; the name is appended as it is spelled.
+    const std::string shown = ProgramDir + std::string(kConfigFileName);
+    const std::filesystem::path file = systemPath(shown);
+    // A folder of that name, or a link that leads nowhere, is no file: the program ends as when
+    // nothing has the name. One that cannot be looked at (no permission) is there, and its
+    // opening says why it fails.
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) throw ConfigMissing();
+    const std::filesystem::file_type type = std::filesystem::status(file, ec).type();
+    if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::directory) {
+        throw ConfigMissing();
+    }
 
-    std::FILE* in = std::fopen(file.string().c_str(), "rb");
-    if (!in) throw std::runtime_error("Cannot open " + file.string() + ": " + std::strerror(errno));
-    std::string contents;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) contents.append(buffer, got);
-    const bool failed = std::ferror(in) != 0;
-    const int error = errno;
-    std::fclose(in);
-    if (failed) throw std::runtime_error("Cannot read " + file.string() + ": " + std::strerror(error));
-    ServerAddress = ServerAddressFromConfig(contents, ServerAddress);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot open " + shown + ": " + std::strerror(errno));
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (in.bad()) throw std::runtime_error("Cannot read " + shown + ": " + std::strerror(errno));
+    ServerAddress = ServerAddressFromConfig(contents.str(), ServerAddress);
 }
 
 }  // namespace mig

@@ -17,7 +17,8 @@ extern std::string ProgramDir;
 // The configured server address, at most 30 characters. Empty until ReadServerAddress finds it.
 extern std::string ServerAddress;
 
-// Raised when "KORVELAN.INI" does not exist: the program ends at once, silently, with exit code 0.
+// Raised when no file "KORVELAN.INI" exists (nothing of that name, a folder, or a link that
+// leads nowhere): the program ends at once, silently, with exit code 0.
 class ConfigMissing : public std::exception {
 public:
     const char* what() const noexcept override { return "KORVELAN.INI not found"; }
@@ -39,7 +40,7 @@ std::string ExecutableDir();
 void SetExecutableDirForTesting(std::string dir);
 
 // Sets ProgramDir and, from "KORVELAN.INI" in it, ServerAddress. Throws ConfigMissing when the
-// file does not exist and std::runtime_error when it cannot be read.
+// file does not exist (see there) and std::runtime_error when it cannot be read.
 void ReadServerAddress();
 
 }  // namespace mig

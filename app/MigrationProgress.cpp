@@ -1,6 +1,7 @@
 #include "app/MigrationProgress.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,6 +12,7 @@
 #include <cmath>
 
 #include "app/Dialogs.h"
+#include "app/platform/EndRequests.h"
 
 namespace mig {
 
@@ -24,6 +26,23 @@ QString clockText(double secondsLeft) {
     if (h > 0) return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
 }
+
+// Esc (reject) and every close request cancel instead of closing: the box is hidden only by the
+// end of the migration.
+class ProgressDialog : public QDialog {
+public:
+    ProgressDialog(QWidget* parent, MigrationProgress& progress) : QDialog(parent), progress_(progress) {}
+    void reject() override { progress_.cancel(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        progress_.cancel();
+    }
+
+private:
+    MigrationProgress& progress_;
+};
 
 }  // namespace
 
@@ -57,9 +76,10 @@ double MigrationProgress::secondsLeft(std::int64_t done, std::int64_t total, dou
 }
 
 bool MigrationProgress::recordDone(std::int64_t done) {
+    if (EndRequests::pending() != 0) return false;
     const Clock::time_point now = Clock::now();
     if (now - lastUpdate_ < updateEvery_ && shown_) return !cancelled_;
-    if (!shown_ && now - start_ < showAfter_) return true;
+    if (!shown_ && now - start_ < showAfter_) return !cancelled_;
     // A new stretch of the time per record, measured since the last mark.
     if (done > markDone_) {
         perRecordEarlier_ = perRecordNow_;
@@ -72,16 +92,23 @@ bool MigrationProgress::recordDone(std::int64_t done) {
     if (!shown_) show();
     update(done, now);
     QApplication::processEvents();
-    return !cancelled_;
+    return !cancelled_ && EndRequests::pending() == 0;
+}
+
+void MigrationProgress::cancel() {
+    if (cancelled_) return;
+    cancelled_ = true;
+    if (cancelButton_) cancelButton_->setEnabled(false);
+    if (label_) label_->setText(label_->text() + QStringLiteral("\nCancelando depois do registro atual..."));
 }
 
 void MigrationProgress::show() {
     shown_ = true;
-    box_ = new QDialog(parent_);
+    box_ = new ProgressDialog(parent_, *this);
     box_->setObjectName(QStringLiteral("MigrationProgress"));
     box_->setWindowTitle(ApplicationTitle(QApplication::applicationFilePath()));
     box_->setWindowModality(Qt::ApplicationModal);
-    // The box closes only when the migration ends; closing it by hand asks to cancel.
+    // The box closes only when the migration ends; closing it by hand cancels.
     box_->setWindowFlag(Qt::WindowCloseButtonHint, false);
     auto* layout = new QVBoxLayout(box_);
     auto* heading = new QLabel(QStringLiteral("Migrando a tabela de %1...").arg(table_), box_);
@@ -91,18 +118,15 @@ void MigrationProgress::show() {
     bar_ = new QProgressBar(box_);
     bar_->setObjectName(QStringLiteral("bar"));
     bar_->setRange(0, 1000);
-    auto* cancel = new QPushButton(QStringLiteral("Cancelar"), box_);
-    cancel->setObjectName(QStringLiteral("Cancelar"));
-    cancel->setAccessibleName(QStringLiteral("Cancelar"));
-    QObject::connect(cancel, &QPushButton::clicked, box_, [this, cancel] {
-        cancelled_ = true;
-        cancel->setEnabled(false);
-        label_->setText(label_->text() + QStringLiteral("\nCancelando depois do registro atual..."));
-    });
+    cancelButton_ = new QPushButton(QStringLiteral("Cancelar"), box_);
+    cancelButton_->setObjectName(QStringLiteral("Cancelar"));
+    cancelButton_->setAccessibleName(QStringLiteral("Cancelar"));
+    cancelButton_->setEnabled(!cancelled_);
+    QObject::connect(cancelButton_, &QPushButton::clicked, box_, [this] { cancel(); });
     layout->addWidget(heading);
     layout->addWidget(bar_);
     layout->addWidget(label_);
-    layout->addWidget(cancel, 0, Qt::AlignRight);
+    layout->addWidget(cancelButton_, 0, Qt::AlignRight);
     box_->setMinimumWidth(420);
     box_->show();
 }
@@ -130,6 +154,7 @@ void MigrationProgress::finished() {
         box_ = nullptr;
         label_ = nullptr;
         bar_ = nullptr;
+        cancelButton_ = nullptr;
     }
 }
 

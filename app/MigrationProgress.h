@@ -1,9 +1,12 @@
 #pragma once
 // The progress box of a long migration: modal to the whole application, it shows the table,
 // the records done of the legacy table's total, records per second and the time left, and has a
-// "Cancelar" button that stops the migration between two records. A migration that ends within
-// the first half second shows no box at all. The box repaints a few times a second, never per
-// record, and closes before the final message box.
+// "Cancelar" button that stops the migration between two records. Esc and a close request of
+// the box (its own or the window manager's) mean "Cancelar" too: the box never goes while the
+// migration runs. A request to end the program (EndRequests) stops the migration the same way,
+// at the next record, box or no box. A migration that ends within the first half second shows
+// no box at all. The box repaints a few times a second, never per record, and closes before the
+// final message box.
 #include <QString>
 
 #include <chrono>
@@ -35,9 +38,13 @@ public:
     bool recordDone(std::int64_t done) override;
     void finished() override;
 
+    // Stops the migration after the current record, as "Cancelar" does.
+    void cancel();
+
     // The box while it is shown (tests press its button); nullptr otherwise.
     QDialog* box() const { return box_; }
     bool cancelled() const { return cancelled_; }
+    const QString& table() const { return table_; }
     bool wasShown() const { return shown_; }
 
     // Seconds left for `total` records after `done`, from the time per record measured at two
@@ -69,6 +76,7 @@ private:
     QDialog* box_ = nullptr;
     QLabel* label_ = nullptr;
     QProgressBar* bar_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 };
 
 }  // namespace mig

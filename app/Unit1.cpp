@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -20,7 +21,11 @@
 #include "app/Dialogs.h"
 #include "app/LegacyGridModel.h"
 #include "app/MigrationProgress.h"
+#include "app/SettingChangeWatcher.h"
 #include "app/UDM.h"
+#include "app/WindowAccessibility.h"
+#include "app/platform/BlockedCloseRequests.h"
+#include "app/platform/EndRequests.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/EmptyTable.h"
 #include "migrations/MigrationError.h"
@@ -89,15 +94,32 @@ void colour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
+// The question before "Esvaziar tabela" deletes: the table as the caption above the lower grid
+// names it and the rows of it that the server holds.
+QString emptyingQuestion(const QString& table, std::int64_t rows) {
+    QString what;
+    if (rows == 0) {
+        what = QStringLiteral("Nenhum registro de %1 está gravado no banco de dados.").arg(table);
+    } else if (rows == 1) {
+        what = QStringLiteral("1 registro de %1 gravado no banco de dados será excluído.").arg(table);
+    } else {
+        what = QStringLiteral("%1 registros de %2 gravados no banco de dados serão excluídos.").arg(rows).arg(table);
+    }
+    return what + QStringLiteral("\nDeseja esvaziar a tabela?");
+}
+
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
+    installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
     for (const LegacyTableInfo& info : legacyTableList()) {
         auto* source = new LegacyGridModel(utf8(info.dataSource), legacyTable(info.component), this);
         legacySources_[info.component] = source;
     }
     buildControls();
+    settingChanges_ = std::make_unique<SettingChangeWatcher>(this);
+    blockedCloses_ = std::make_unique<BlockedCloseRequests>(this, [this] { closeWhileRunning(); });
     if (!Form1) Form1 = this;
 }
 
@@ -199,8 +221,10 @@ void TForm1::buildControls() {
     Esvaziartabela1->setObjectName(QStringLiteral("Esvaziartabela1"));
     connect(Esvaziartabela1, &QAction::triggered, this, [this] { guarded([this] { Esvaziartabela1Click(); }); });
     DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+    // The menu opens through the guard: not at all while a handler runs.
+    connect(DBGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        guarded([this, pos] { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+    });
 
     QWidget* previous = nullptr;
     for (std::string_view name : kFocusOrder) {
@@ -245,15 +269,64 @@ DataSetGridModel& TForm1::targetSource(DataSource& source) {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
+    // One handler at a time: the one running may be walking tables that another would close
+    // under it. After a request to end the program none starts.
+    if (running_ || endCode_) return;
+    running_ = true;
+    // After a request to end the program no box waits for the operator.
+    auto report = [this](const QString& message, const QString& details = {}) {
+        if (!endCode_ && EndRequests::pending() == 0) dialogs().error(message, details);
+    };
     try {
         handler();
     } catch (const DetailedError& e) {
-        dialogs().error(fromWin1252(e.what()), fromWin1252(e.details()));
+        report(fromWin1252(e.what()), fromWin1252(e.details()));
+    } catch (const AdvisedError& e) {
+        // The message ends as every error box's does; the advice, ending in its own period, follows.
+        report(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
-        dialogs().error(fromWin1252(e.what()));
+        report(fromWin1252(e.what()));
     } catch (...) {
-        dialogs().error(QStringLiteral("Unexpected failure"));
+        report(QStringLiteral("Unexpected failure"));
     }
+    running_ = false;
+    afterHandler();
+}
+
+// What waited for the handler that just returned.
+void TForm1::afterHandler() {
+    // A request the handler met before any event dispatch told the window of it.
+    if (const int signal = EndRequests::pending(); signal != 0 && endCode_ == 0) endCode_ = EndRequests::exitCode(signal);
+    if (endCode_) {
+        finishEnd();
+    } else if (closeWhenIdle_) {
+        closeWhenIdle_ = false;
+        close();
+    }
+}
+
+void TForm1::endOnRequest(int signal) {
+    if (endCode_) return;
+    endCode_ = EndRequests::exitCode(signal);
+    // A box waiting for the operator gives up (a question answers Não); the handler that opened
+    // it goes on to its end.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) box->done(QMessageBox::Cancel);
+    }
+    // The running migration stops at its next record.
+    if (walk_) walk_->cancel();
+    if (!running_) finishEnd();
+}
+
+// Closes what is open and hands the exit code on; the data module detaches from the database
+// when start-up releases it. Runs once: no handler starts after the request.
+void TForm1::finishEnd() {
+    try {
+        CloseAllTables();
+    } catch (...) {
+        // Nothing is shown any more; what is still open is closed when the data module goes.
+    }
+    emit ended(endCode_);
 }
 
 void TForm1::preview(const PairDef& pair) {
@@ -311,9 +384,16 @@ void TForm1::migrate(const PairDef& pair) {
     {
         // The progress box, when the migration lasts, closes before the final message box.
         MigrationProgress progress(this, utf8(pair.label2));
+        walk_ = &progress;
+        struct Forget {
+            MigrationProgress*& walk;
+            ~Forget() { walk = nullptr; }
+        } forget{walk_};
         report = runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet),
                               DM->SQLQuery1, &progress);
     }
+    // Stopped by a request to end the program: no box waits for the operator.
+    if (endCode_ || EndRequests::pending() != 0) return;
     dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
 }
 
@@ -339,22 +419,46 @@ void TForm1::EnableMigrateButton(const QString& key) {
 void TForm1::Esvaziartabela1Click() {
     const EmptyCase* found = findEmptyCase(Label2->text().toStdString());
     if (!found) return;
-    // The lower grid shows exactly the rows the deletion takes (for the components, one group).
-    const QString question = QStringLiteral("Todos os registros de %1 mostrados na grade serão excluídos do banco de dados.\n"
-                                            "Deseja esvaziar a tabela?")
-                                 .arg(Label2->text());
-    if (!dialogs().question(question)) return;
+    // The grid may show nothing (after "Fechar Tudo") or not yet what others stored: the question
+    // counts on the server what the deletion takes (for the components, one group).
+    const std::int64_t rows = storedRows(*found, DM->SQLQuery1);
+    if (!dialogs().question(emptyingQuestion(Label2->text(), rows))) return;
     emptyTable(*found, targetDataSet(found->dataSet), DM->SQLConnection1);
 }
 
 void TForm1::FormClose() { CloseAllTables(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    guarded([this] { FormClose(); });
+    if (running_) {
+        event->ignore();
+        closeWhileRunning();
+        return;
+    }
+    if (!endCode_) guarded([this] { FormClose(); });
     event->accept();
 }
 
+// A close request while a handler runs, as a close event or from the window system while the
+// progress box blocks the window: during a walk the operator is asked whether to cancel it, and
+// the window closes once the handler has returned.
+void TForm1::closeWhileRunning() {
+    if (!running_ || askingToClose_) return;
+    if (walk_ && !walk_->cancelled() && !endCode_) {
+        const QString question = QStringLiteral("A migração da tabela de %1 está em andamento.\n"
+                                                "Deseja cancelá-la e fechar a janela?")
+                                     .arg(walk_->table());
+        askingToClose_ = true;
+        const bool yes = dialogs().question(question);
+        askingToClose_ = false;
+        if (!yes) return;
+        // The box's question ran inside the migration's event dispatch: it is still walking.
+        if (walk_) walk_->cancel();
+    }
+    closeWhenIdle_ = true;
+}
+
 void TForm1::changeEvent(QEvent* event) {
+    // The system announced new regional settings (SettingChangeWatcher), or Qt's locale changed.
     if (event->type() == QEvent::LocaleChange) {
         setRegional(systemRegionalSettings());
         // The grids show numbers and dates with the new separators at once.

@@ -23,10 +23,13 @@ class QTableView;
 namespace mig {
 
 class LegacyTable;
+class SettingChangeWatcher;
+class BlockedCloseRequests;
 class LegacyGridModel;
 class DataSetGridModel;
 class DataSource;
 class ClientDataSet;
+class MigrationProgress;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -85,14 +88,31 @@ public:
     void EnableMigrateButton(const QString& key);
 
     // Runs a handler the way every event runs one: whatever it raises is shown in an error box
-    // and the window stays usable. No exception crosses the event loop.
+    // and the window stays usable. No exception crosses the event loop. While one handler runs
+    // (a migration walking its table, a preview painting its captions, a box waiting for the
+    // operator) the events dispatched meanwhile start no other: guarded() returns at once.
     void guarded(const std::function<void()>& handler);
+    bool handlerRunning() const { return running_; }
+
+    // The answer to a request from the system to end the program (EndRequests::requested): the
+    // boxes open are closed and no other opens; a running migration stops at its next record as
+    // "Cancelar" stops it and shows no final box. When no handler runs any more, everything is
+    // closed and `ended` is emitted with the exit code for the signal.
+    void endOnRequest(int signal);
 
     // Where the window goes on a screen's available area: centred, its top left corner kept
     // on the screen.
     static QPoint centredPosition(const QRect& area, const QSize& size);
 
+signals:
+    // Everything is closed after a request to end the program; the event loop should end with
+    // `exitCode`.
+    void ended(int exitCode);
+
 protected:
+    // Closing the window while a migration runs asks whether to cancel it; Sim cancels it as
+    // "Cancelar" does and the window closes once the migration has stopped and told its end.
+    // While another handler runs the window closes once it has returned.
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -103,11 +123,21 @@ private:
     DataSetGridModel& targetSource(DataSource& source);
     ClientDataSet& targetDataSet(std::string_view component) const;
     QPushButton* makeButton(QPushButton*& member, std::string_view name, const QString& caption);
+    void afterHandler();
+    void closeWhileRunning();
+    void finishEnd();
 
     std::vector<std::unique_ptr<LegacyTable>> tables_;
     std::map<std::string_view, LegacyGridModel*> legacySources_;
     std::map<const DataSource*, DataSetGridModel*> targetSources_;
     std::vector<QPushButton*> migrateButtons_;
+    bool running_ = false;                  // a handler runs (guarded)
+    MigrationProgress* walk_ = nullptr;     // the running migration's progress, while it walks
+    bool closeWhenIdle_ = false;            // a close request waits for the running handler
+    int endCode_ = 0;                       // the exit code once an end has been requested
+    bool askingToClose_ = false;            // the question of a close request during a walk is up
+    std::unique_ptr<SettingChangeWatcher> settingChanges_;
+    std::unique_ptr<BlockedCloseRequests> blockedCloses_;
 };
 
 extern TForm1* Form1;

@@ -9,6 +9,7 @@
 #include "target/field/FieldName.h"
 #include "target/field/Win1252.h"
 #include "target/platform/CodePage.h"
+#include "target/platform/SystemPath.h"
 #include "target/platform/WindowsPath.h"
 
 namespace mig {
@@ -78,17 +79,18 @@ void LegacyTable::Open() {
     namespace fs = std::filesystem;
     const std::string folder = resolveWindowsPath(folder_);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw DataError("Directory not found: " + shownPath(folder_, folder));
+    if (!fs::is_directory(systemPath(folder), ec)) throw DataError("Directory not found: " + shownPath(folder_, folder));
 
-    const bool hasExtension = fs::path(fileName_).has_extension();
+    const bool hasExtension = systemPath(fileName_).has_extension();
     const std::string wanted = hasExtension ? fileName_ : fileName_ + ".DBF";
     const auto found = findEntryIgnoringCase(folder, wanted);
     const std::string windowsFile = folder_ + (folder_.ends_with('\\') ? "" : "\\") + wanted;
-    if (!found) throw DataError("Table file not found: " + shownPath(windowsFile, (fs::path(folder) / wanted).string()));
+    if (!found)
+        throw DataError("Table file not found: " + shownPath(windowsFile, utf8Path(systemPath(folder) / systemPath(wanted))));
 
     dbf::ReadOptions options;
     options.codePage = codePage_ ? codePage_ : codePageFromEnvironment();
-    auto file = std::make_unique<dbf::DbfFile>((fs::path(folder) / *found).string(), options);
+    auto file = std::make_unique<dbf::DbfFile>(utf8Path(systemPath(folder) / systemPath(*found)), options);
 
     std::vector<std::unique_ptr<LegacyField>> fields;
     std::vector<std::unique_ptr<DetachedField>> display;
@@ -156,7 +158,7 @@ void LegacyTable::requireUnchanged() const {
         case dbf::FileChange::Replaced: what = " was replaced by another file"; break;
         case dbf::FileChange::Changed: what = " was changed by another program"; break;
     }
-    const std::string name = std::filesystem::path(c.path).filename().string();
+    const std::string name = utf8Path(systemPath(c.path).filename());
     const std::string windowsFile = folder_ + (folder_.ends_with('\\') ? "" : "\\") + utf8ToWin1252(name);
     throw DataError(this->name() + ": the file " + shownPath(windowsFile, c.path) + what +
                     " after the table was opened; open the table again");

@@ -1,6 +1,6 @@
 #pragma once
-// A failure that carries details for the operator (each refused row and why), shown in the
-// error box's details.
+// Failures of a migration that tell the operator more than the data layer's message: details
+// for the error box (each refused row and why), or one line of advice under the message.
 #include <string>
 
 #include "target/field/Errors.h"
@@ -15,6 +15,19 @@ public:
 
 private:
     std::string details_;
+};
+
+// A failure whose message alone does not say what to do. The error box shows the message as
+// every failure's (with its period) and the advice on the next line.
+class AdvisedError : public DataError {
+public:
+    AdvisedError(const std::string& message, std::string advice)
+        : DataError(message), advice_(std::move(advice)) {}
+    // WIN1252; one sentence ending in a period.
+    const std::string& advice() const { return advice_; }
+
+private:
+    std::string advice_;
 };
 
 }  // namespace mig

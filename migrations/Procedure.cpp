@@ -57,16 +57,27 @@ public:
     }
 
 private:
-    // The greatest code of the whole components table, through the free query. An empty table
-    // has none: the numbering then starts at 1. The query is closed again however the reading
-    // ends, so that no reading transaction stays open after a code that is no number.
+    // The greatest code of the whole components table, through the free query. A code that is
+    // no number refuses the run with the conversion's message. So does an empty table, whose
+    // greatest code is empty: the raw materials, migrated first, give the table the codes that
+    // these rows are numbered after, and the advice says so. The query is closed again however
+    // the reading ends, so that no reading transaction stays open.
     void readGreatestCode() {
         query_.Close();
         query_.setSQL("Select Max(CODIGO) as MaiorCodigo from componen");
         query_.Open();
+        bool noComponent = false;
         try {
             Field& greatest = query_.FieldByName("MaiorCodigo");
-            context_.counter = greatest.isNull() || greatest.asText().empty() ? 0 : greatest.asInteger();
+            noComponent = greatest.isNull();
+            context_.counter = greatest.asInteger();
+        } catch (const ConversionError& e) {
+            query_.Close();
+            if (noComponent) {
+                throw AdvisedError(e.what(), w("A tabela de componentes está vazia; as matérias-primas "
+                                               "(\"Componen - QTR23\") devem ser migradas primeiro."));
+            }
+            throw;
         } catch (...) {
             query_.Close();
             throw;

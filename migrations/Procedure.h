@@ -32,7 +32,8 @@ public:
 
 // Runs one migration on its open legacy table and open target dataset. Failures outside the
 // guarded step of the row-by-row form are raised (DataError, DetailedError for a batch apply
-// whose refused rows stay cached); the report tells the rest.
+// whose refused rows stay cached, AdvisedError for components numbered in an empty components
+// table); the report tells the rest.
 MigrationReport runMigration(const MigrationDef& def, LegacyTable& legacy, ClientDataSet& target,
                              SQLQuery& query, MigrationObserver* observer = nullptr);
 

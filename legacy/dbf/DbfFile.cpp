@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "target/field/Errors.h"
+#include "target/platform/SystemPath.h"
 #include "target/platform/WindowsPath.h"
 
 namespace mig::dbf {
@@ -14,9 +15,9 @@ DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(pat
         parseHeader(table.read(0, static_cast<std::size_t>(std::min<std::uint64_t>(table.size(), 65536))), path);
     MemoFormat format = MemoFormat::None;
     if (header.hasMemoFields) {
-        const std::filesystem::path p(path);
-        const std::string folder = p.has_parent_path() ? p.parent_path().string() : std::string(".");
-        const std::string stem = p.stem().string();
+        const std::filesystem::path p = systemPath(path);
+        const std::string folder = p.has_parent_path() ? utf8Path(p.parent_path()) : std::string(".");
+        const std::string stem = utf8Path(p.stem());
         const bool fox = header.family == Family::FoxPro || header.family == Family::VisualFoxPro;
         const char* first = fox ? ".FPT" : ".DBT";
         const char* second = fox ? ".DBT" : ".FPT";
@@ -24,10 +25,10 @@ DbfFile::DbfFile(const std::string& path, const ReadOptions& options) : dbf_(pat
         if (!found) found = findEntryIgnoringCase(folder, stem + second);
         if (!found) {
             throw DataError("Memo file not found for " + path + ": " +
-                            (std::filesystem::path(folder) / (stem + first)).string());
+                            utf8Path(systemPath(folder) / systemPath(stem + first)));
         }
-        memo_.emplace((std::filesystem::path(folder) / *found).string());
-        const std::string ext = std::filesystem::path(*found).extension().string();
+        memo_.emplace(utf8Path(systemPath(folder) / systemPath(*found)));
+        const std::string ext = utf8Path(systemPath(*found).extension());
         format = header.memoFormat(equalsIgnoringCase(ext, ".FPT"));
     }
     reader_ = std::make_unique<DbfReader>(std::move(table), memo_ ? ByteSource(*memo_) : ByteSource(), format, path,

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "target/field/Errors.h"
+#include "target/platform/SystemPath.h"
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -25,20 +25,29 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 std::uint64_t join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
+// The code of the last failure, as the operator can look it up (32: another program holds the
+// file without sharing it).
+std::string windowsError() { return " (Windows error " + std::to_string(GetLastError()) + ")"; }
+
+HANDLE openShared(const std::string& path, DWORD access, DWORD flags) {
+    return CreateFileW(systemPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
 }  // namespace
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw DataError("Cannot open " + path);
+    HANDLE file = openShared(path, GENERIC_READ, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS);
+    if (file == INVALID_HANDLE_VALUE) throw DataError("Cannot open " + path + windowsError());
     // Reading through this handle must not move the file's last-access time.
     FILETIME keep{0xFFFFFFFF, 0xFFFFFFFF};
     SetFileTime(file, nullptr, &keep, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file, &info)) {
+        const std::string why = windowsError();
         CloseHandle(file);
-        throw DataError("Cannot read the size of " + path);
+        throw DataError("Cannot read the size of " + path + why);
     }
+
     handle_ = file;
     size_ = join(info.nFileSizeHigh, info.nFileSizeLow);
     volume_ = info.dwVolumeSerialNumber;
@@ -61,7 +70,7 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* buffer, std::size_t
         DWORD got = 0;
         if (!ReadFile(static_cast<HANDLE>(handle_), buffer + done, chunk, &got, &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
-            throw DataError("Cannot read " + path_);
+            throw DataError("Cannot read " + path_ + windowsError());
         }
         if (got == 0) break;
         done += got;
@@ -70,8 +79,7 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* buffer, std::size_t
 }
 
 FileChange ReadOnlyFile::changeSinceOpened() const {
-    HANDLE now = CreateFileA(path_.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE now = openShared(path_, FILE_READ_ATTRIBUTES, FILE_ATTRIBUTE_NORMAL);
     // A file deleted while open stays until its last handle closes, refusing to be opened.
     if (now == INVALID_HANDLE_VALUE) return FileChange::Deleted;
     BY_HANDLE_FILE_INFORMATION info{};

@@ -643,7 +643,7 @@ int ClientDataSet::ApplyUpdates(int maxErrors) {
     removeChanges(remove);
     notify(DataSetEvent::RowsChanged);
     if (result.failure) std::rethrow_exception(result.failure);
-    return result.rolledBack ? static_cast<int>(entries.size()) : result.errorCount;
+    return result.errorCount;
 }
 
 // --- cached changes --------------------------------------------------------------------------

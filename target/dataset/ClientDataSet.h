@@ -132,8 +132,9 @@ public:
     Value changeValue(int index, int field) const;
     std::string changeText(int index, int field) const;
 
-    // Sends the cache; returns the number of changes refused (or, when the transaction was
-    // rolled back, the number of changes sent, none of which was stored).
+    // Sends the cache; returns the number of changes the server refused. After a rollback (a
+    // change that hit several rows, or more refusals than `maxErrors`) every change stays
+    // cached, the ones the server accepted included, and the count is still that of the refused.
     int ApplyUpdates(int maxErrors);
     // Reads every row again; fails while the cache holds changes.
     void Refresh();

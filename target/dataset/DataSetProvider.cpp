@@ -9,6 +9,8 @@
 namespace mig {
 namespace {
 
+ApplyInterruptCheck gInterruptCheck = nullptr;
+
 Value fieldValue(const RowStore& store, RowStore::Record record, const DeltaField& field, int index) {
     if (!record) return {};
     const auto bytes = store.get(record, index);
@@ -76,6 +78,8 @@ db::Statement& DataSetProvider::statementFor(const std::string& sql, db::Transac
     return *it->second;
 }
 
+void setApplyInterruptCheck(ApplyInterruptCheck check) { gInterruptCheck = check; }
+
 ApplyResult DataSetProvider::applyUpdates(const Delta& delta, int maxErrors) {
     ApplyResult result;
     const std::size_t count = delta.entries.size();
@@ -96,6 +100,7 @@ ApplyResult DataSetProvider::applyUpdates(const Delta& delta, int maxErrors) {
     db::Transaction& tx = connection.transaction();
 
     bool severalRows = false;
+    bool interrupted = false;
     try {
         // Statements prepared for another field list, table or attachment cannot serve this one.
         forgetStatementsOfOldAttachments();
@@ -130,6 +135,10 @@ ApplyResult DataSetProvider::applyUpdates(const Delta& delta, int maxErrors) {
         };
 
         for (std::size_t n = 0; n < count; ++n) {
+            if (gInterruptCheck && gInterruptCheck()) {
+                interrupted = true;
+                break;
+            }
             const DeltaEntry& e = delta.entries[n];
             std::string failure;
             try {
@@ -190,7 +199,14 @@ ApplyResult DataSetProvider::applyUpdates(const Delta& delta, int maxErrors) {
         result.failure = std::current_exception();
     }
 
-    if (own) {
+    if (interrupted) {
+        // In a transaction of the caller's the rows sent so far wait for the caller's end.
+        if (own) {
+            rollbackQuietly(connection);
+            result.rolledBack = true;
+        }
+        if (!result.failure) result.failure = std::make_exception_ptr(ApplyInterrupted());
+    } else if (own) {
         if (severalRows || result.errorCount > limit) {
             rollbackQuietly(connection);
             result.rolledBack = true;

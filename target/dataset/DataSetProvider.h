@@ -58,6 +58,19 @@ enum class EntryOutcome : std::uint8_t {
     NotStored, // not sent (the walk stopped), or undone by the rollback of the transaction
 };
 
+// A way for the program to stop a long apply between two rows (a request to end the program
+// while thousands of rows go to the server): `check`, set once at start and called on the
+// applying thread before each row, answering true ends the apply there. Its own transaction is
+// rolled back and no entry is reported stored; ApplyInterrupted is raised. None is set by
+// default.
+using ApplyInterruptCheck = bool (*)();
+void setApplyInterruptCheck(ApplyInterruptCheck check);
+
+class ApplyInterrupted : public DataError {
+public:
+    ApplyInterrupted() : DataError("The apply was interrupted; nothing was stored") {}
+};
+
 struct ApplyResult {
     std::vector<EntryOutcome> outcomes;  // one per entry
     std::vector<std::string> messages;   // the failure of each refused entry
@@ -83,7 +96,8 @@ public:
     // Sends every entry, in order, in one transaction (started here when the connection has
     // none). `maxErrors` -1 is no limit. With the limit kept, the transaction is committed;
     // otherwise, or when a change affects more than one row, it is rolled back and no entry is
-    // reported stored.
+    // reported stored; likewise when the interrupt check stops it (the failure then is
+    // ApplyInterrupted).
     ApplyResult applyUpdates(const Delta& delta, int maxErrors);
 
     int statementsPrepared() const { return prepared_; }

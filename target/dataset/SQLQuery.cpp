@@ -55,6 +55,7 @@ void SQLQuery::Open() {
         }
         row_.assign(columns.size(), Value{});
         statement_->open(*tx);
+        ++runs_;
         eof_ = false;
         fetch();
     } catch (...) {

@@ -30,6 +30,8 @@ public:
     bool Active() const { return statement_ != nullptr; }
     bool Eof() const { return eof_; }
     void Next();
+    // Statements run since the query was made: each Open that ran one.
+    int runs() const { return runs_; }
 
     Field* FindField(std::string_view fieldName) override;
     int FieldCount() const { return static_cast<int>(fields_.size()); }
@@ -46,6 +48,7 @@ private:
     std::vector<std::unique_ptr<QueryField>> fields_;
     std::vector<Value> row_;
     bool eof_ = true;
+    int runs_ = 0;
 };
 
 }  // namespace mig

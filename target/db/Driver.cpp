@@ -1,6 +1,7 @@
 #include "target/db/Driver.h"
 
 #include <firebird/Interface.h>
+#include <ibase.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1142,6 +1143,20 @@ std::vector<std::string_view> splitScript(std::string_view script) {
 
 void Attachment::executeScript(std::string_view script) {
     for (std::string_view sql : splitScript(script)) executeImmediate(sql);
+}
+
+namespace {
+
+// A non-zero answer to the confirmation step cancels the shutdown.
+int refuseShutdownOnSignal(const int reason, const int, void*) { return reason == fb_shutrsn_signal ? 1 : 0; }
+
+}  // namespace
+
+void keepClientRunningOnSignals() {
+    ISC_STATUS_ARRAY status = {};
+    if (fb_shutdown_callback(status, refuseShutdownOnSignal, fb_shut_confirmation, nullptr) != 0) {
+        throw DbError("The client library refused the shutdown callback", status[1]);
+    }
 }
 
 }  // namespace mig::db

@@ -66,6 +66,13 @@ struct DatabaseLocation {
 };
 DatabaseLocation locateDatabase(std::string_view database);
 
+// Where there are signals the client library, from its first call on, answers SIGINT and SIGTERM
+// by shutting down every attachment of the process on a thread of its own, and then leaves the
+// process running without them. This has the library refuse that shutdown when it asks its
+// callers to confirm one, so that the program can end on those signals in its own order; the
+// shutdown when the process exits still runs. Calling it again changes nothing.
+void keepClientRunningOnSignals();
+
 // Where to attach and as whom. `database` with a server part ("127.0.0.1:C:\...") goes to that
 // server over the network unchanged; without one (empty text before the first colon, or no
 // colon) the file is opened in-process with the embedded engine.

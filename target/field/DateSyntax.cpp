@@ -74,11 +74,14 @@ int windowedYear(int year, int currentYear) {
 bool scanDate(Scanner& sc, const RegionalSettings& rs, Date& out) {
     const char sep = rs.dateSeparator;
     const DateOrder order = dateOrder(rs.shortDateFormat);
-    int n1, n2, n3, l1, l2, l3;
+    int n1, n2, n3 = 0, l1, l2, l3 = 0;
     if (!(sc.number(n1, l1) && sc.character(sep) && sc.number(n2, l2))) return false;
+    // A separator after two numbers without a third one is the trailing separator.
+    const std::size_t afterTwo = sc.pos;
+    const bool three = sc.character(sep) && sc.number(n3, l3);
+    if (!three) sc.pos = afterTwo;
     int y, m, d;
-    if (sc.character(sep)) {
-        if (!sc.number(n3, l3)) return false;
+    if (three) {
         int yearDigits;
         switch (order) {
             case DateOrder::DayMonthYear: d = n1; m = n2; y = n3; yearDigits = l3; break;

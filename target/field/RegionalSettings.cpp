@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string_view>
+#include <vector>
 
 #include "target/field/Win1252.h"
 
@@ -210,68 +211,144 @@ RegionalSettings regionalSettingsFromPosix(std::string_view radix, std::string_v
     return rs;
 }
 
+namespace {
+
+// One field or one literal run of a Windows picture: a run of one picture letter, or the text
+// between fields with its quotes undone ('' is a quote).
+struct PictureItem {
+    char letter = 0;  // 0 for literal text
+    std::size_t count = 0;
+    std::string literal;
+};
+
+std::vector<PictureItem> splitPicture(std::string_view picture, std::string_view letters) {
+    std::vector<PictureItem> items;
+    auto literal = [&]() -> std::string& {
+        if (items.empty() || items.back().letter != 0) items.emplace_back();
+        return items.back().literal;
+    };
+    for (std::size_t i = 0; i < picture.size();) {
+        const char c = picture[i];
+        if (c == '\'') {
+            std::size_t j = i + 1;
+            std::string& text = literal();
+            while (j < picture.size()) {
+                if (picture[j] == '\'' && j + 1 < picture.size() && picture[j + 1] == '\'') {
+                    text += '\'';
+                    j += 2;
+                } else if (picture[j] == '\'') {
+                    break;
+                } else {
+                    text += picture[j++];
+                }
+            }
+            i = j + 1;
+        } else if (letters.find(c) != std::string_view::npos) {
+            std::size_t n = 1;
+            while (i + n < picture.size() && picture[i + n] == c) ++n;
+            items.push_back({c, n, {}});
+            i += n;
+        } else {
+            literal() += c;
+            ++i;
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+RegionalSettings regionalSettingsFromWindows(std::string_view decimalSeparator, std::string_view dateSeparator,
+                                             std::string_view shortDate, std::string_view timeFormat,
+                                             int currentYear) {
+    RegionalSettings rs;
+    rs.currentYear = currentYear;
+    if (decimalSeparator.size() == 1) rs.decimalSeparator = decimalSeparator[0];
+
+    const std::vector<PictureItem> date = splitPicture(shortDate, "dMyg");
+    // The separator: the one the locale names, else the first that follows the first field.
+    char dateSep = dateSeparator.size() == 1 ? dateSeparator[0] : 0;
+    if (!dateSep) {
+        for (std::size_t i = 0; i + 1 < date.size(); ++i) {
+            if (date[i].letter && !date[i + 1].letter) {
+                dateSep = separatorOf(date[i + 1].literal);
+                break;
+            }
+        }
+    }
+    std::string out;
+    bool anyField = false;
+    for (const PictureItem& item : date) {
+        std::string_view field;
+        switch (item.letter) {
+            case 0: appendLiteral(out, item.literal, dateSep); break;
+            case 'd': field = item.count == 1 ? "d" : item.count == 2 ? "dd" : ""; break;  // no day names
+            case 'M': field = item.count == 1 ? "m" : "mm"; break;  // month names as numbers
+            case 'y': field = item.count <= 2 ? "yy" : "yyyy"; break;
+            default: break;  // the era is not written for the Gregorian calendar
+        }
+        if (!field.empty()) {
+            out += field;
+            anyField = true;
+        }
+    }
+    if (anyField) {
+        rs.shortDateFormat = out;
+        if (dateSep) rs.dateSeparator = dateSep;
+    }
+
+    const std::vector<PictureItem> time = splitPicture(timeFormat, "hHmst");
+    bool twelve = false, hour = false, halfDay = false;
+    for (const PictureItem& item : time) {
+        twelve |= item.letter == 'h';
+        hour |= item.letter == 'h' || item.letter == 'H';
+        halfDay |= item.letter == 't';
+    }
+    if (hour) {
+        out.clear();
+        for (const PictureItem& item : time) {
+            switch (item.letter) {
+                case 0: appendLiteral(out, item.literal, 0); break;
+                case 'h':
+                case 'H': out += item.count == 1 ? "h" : "hh"; break;
+                case 'm': out += item.count == 1 ? "m" : "mm"; break;
+                case 's': out += item.count == 1 ? "s" : "ss"; break;
+                case 't':
+                    if (twelve) out += "AMPM";  // a 24-hour picture keeps no half of the day
+                    break;
+                default: break;
+            }
+        }
+        // A 12-hour picture without the half of the day would write ambiguous times.
+        if (twelve && !halfDay) out += " AMPM";
+        rs.longTimeFormat = out;
+    }
+    return rs;
+}
+
 #ifdef _WIN32
 
 namespace {
 
-std::string localeText(LCTYPE type) {
+std::string localeText(const wchar_t* localeName, LCTYPE type) {
     wchar_t buf[128];
-    const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 128);
+    const int n = GetLocaleInfoEx(localeName, type, buf, 128);
     std::string out;
     for (int i = 0; i + 1 < n; ++i) out += unicodeToWin1252(static_cast<char32_t>(buf[i]));
     return out;
 }
 
-// A Windows picture ("dd/MM/yyyy", "H:mm:ss tt") in the field layer's letters.
-std::string fromWindowsPicture(const std::string& picture, char dateSeparator, bool time) {
-    std::string out;
-    for (std::size_t i = 0; i < picture.size(); ++i) {
-        const char c = picture[i];
-        if (c == '\'') {
-            const auto close = picture.find('\'', i + 1);
-            const auto end = close == std::string::npos ? picture.size() : close;
-            out += '"';
-            out += picture.substr(i + 1, end - i - 1);
-            out += '"';
-            i = end;
-        } else if (time && (c == 't')) {
-            std::size_t n = 1;
-            while (i + n < picture.size() && picture[i + n] == 't') ++n;
-            out += "AMPM";
-            i += n - 1;
-        } else if (c == 'H') {
-            out += 'h';
-        } else if (c == 'M') {
-            out += 'm';
-        } else if (c == 'g') {
-            continue;  // era name: not written for the Gregorian calendar
-        } else if (!time && dateSeparator && c == dateSeparator) {
-            out += '/';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
+RegionalSettings regionalSettingsOfWindowsLocale(const wchar_t* localeName, int currentYear) {
+    std::string timeFormat = localeText(localeName, LOCALE_STIMEFORMAT);
+    if (timeFormat.empty()) timeFormat = localeText(localeName, LOCALE_ITLZERO) == "1" ? "HH:mm:ss" : "H:mm:ss";
+    return regionalSettingsFromWindows(localeText(localeName, LOCALE_SDECIMAL), localeText(localeName, LOCALE_SDATE),
+                                       localeText(localeName, LOCALE_SSHORTDATE), timeFormat, currentYear);
+}
+
 RegionalSettings systemRegionalSettings() {
-    RegionalSettings rs;
-    rs.currentYear = clockYear();
-    const std::string decimal = localeText(LOCALE_SDECIMAL);
-    if (decimal.size() == 1) rs.decimalSeparator = decimal[0];
-    const std::string dateSep = localeText(LOCALE_SDATE);
-    if (dateSep.size() == 1) rs.dateSeparator = dateSep[0];
-    const std::string shortDate = localeText(LOCALE_SSHORTDATE);
-    if (!shortDate.empty()) rs.shortDateFormat = fromWindowsPicture(shortDate, rs.dateSeparator, false);
-    const std::string longTime = localeText(LOCALE_STIMEFORMAT);
-    if (!longTime.empty()) {
-        rs.longTimeFormat = fromWindowsPicture(longTime, 0, true);
-    } else {
-        rs.longTimeFormat = localeText(LOCALE_ITLZERO) == "1" ? "hh:mm:ss" : "h:mm:ss";
-    }
-    return rs;
+    return regionalSettingsOfWindowsLocale(LOCALE_NAME_USER_DEFAULT, clockYear());
 }
 
 #else

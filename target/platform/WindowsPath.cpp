@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "target/platform/SystemPath.h"
+
 #ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
@@ -64,20 +66,25 @@ std::string driveFolder(char driveLetter) {
 
 std::optional<std::string> findEntryIgnoringCase(const std::string& folder, std::string_view name) {
     std::error_code ec;
-    const fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
-    if (fs::exists(dir / std::string(name), ec)) {
+    const fs::path dir = folder.empty() ? fs::path(".") : systemPath(folder);
+    if (fs::exists(dir / systemPath(name), ec)) {
         // Exact spelling present (or the file system ignores case itself).
         return std::string(name);
     }
+#ifdef _WIN32
+    // Windows' file systems find names without regard to case themselves.
+    return std::nullopt;
+#else
     std::optional<std::string> best;
     fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
     if (ec) return std::nullopt;
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
-        std::string entry = it->path().filename().string();
+        std::string entry = utf8Path(it->path().filename());
         if (equalsIgnoringCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
     }
     return best;
+#endif
 }
 
 std::string resolveWindowsPath(std::string_view windowsPath) {

@@ -25,7 +25,8 @@ std::string driveFolder(char driveLetter);
 std::string resolveWindowsPath(std::string_view windowsPath);
 
 // The entry of `folder` (a path of this system) whose name equals `name` without regard to
-// ASCII case, preferring an exact match; empty when there is none.
+// ASCII case, preferring an exact match; empty when there is none. On Windows the file system
+// finds names without regard to case itself: `name` as given when such an entry exists.
 std::optional<std::string> findEntryIgnoringCase(const std::string& folder, std::string_view name);
 
 // ASCII case-insensitive equality, the comparison used for file and field names.

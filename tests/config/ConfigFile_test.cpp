@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 
 #include "app/Config.h"
+#include "target/platform/SystemPath.h"
+#include "tests/support/TestDatabase.h"
 
 namespace mig {
 namespace {
@@ -58,11 +62,108 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{"empty_file", "", "kept", "kept"}),
     [](const ::testing::TestParamInfo<ConfigCase>& p) { return std::string(p.param.name); });
 
+// What stands in the program's folder under the file's name decides whether start-up reads it or
+// ends silently: a folder or a link that leads nowhere is no file.
+TEST(ReadServerAddress, OnlyAFileOfThatNameIsRead) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        bool missing;
+    } cases[] = {{"nothing", true}, {"folder", true}, {"dangling link", true}, {"link to a folder", true},
+                 {"file", false}, {"link to a file", false}};
+    for (const auto& c : cases) {
+#ifdef _WIN32
+        // Links need a privilege on Windows that a workstation's user does not have.
+        if (std::string_view(c.name).find("link") != std::string_view::npos) continue;
+#endif
+        test::TempFolder program;
+        const fs::path ini = fs::path(program.path()) / std::string(kConfigFileName);
+        const fs::path target = fs::path(program.path()) / "elsewhere";
+        const std::string name = c.name;
+        if (name == "folder") fs::create_directory(ini);
+        if (name == "dangling link") fs::create_symlink(target, ini);
+        if (name == "link to a folder") {
+            fs::create_directory(target);
+            fs::create_directory_symlink(target, ini);
+        }
+        if (name == "file" || name == "link to a file") {
+            std::ofstream(name == "file" ? ini : target) << kKey << " 10.0.0.7\r\n";
+            if (name == "link to a file") fs::create_symlink(target, ini);
+        }
+        SetExecutableDirForTesting(program.path() + "/");
+        ServerAddress.clear();
+        if (c.missing) {
+            EXPECT_THROW(ReadServerAddress(), ConfigMissing) << name;
+        } else {
+            EXPECT_NO_THROW(ReadServerAddress()) << name;
+            EXPECT_EQ(ServerAddress, "10.0.0.7") << name;
+        }
+        SetExecutableDirForTesting({});
+    }
+    ServerAddress.clear();
+}
+
 TEST(TrimBlanks, OnlyTheBlankCounts) {
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
     EXPECT_EQ(TrimBlanks("    "), "");
     EXPECT_EQ(TrimBlanks(""), "");
     EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
+}
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+constexpr const char* kTestProgram = "config_tests.exe";
+#else
+constexpr char kSeparator = '/';
+constexpr const char* kTestProgram = "config_tests";
+#endif
+
+// The program's folder as the system gives it: the folder of the running executable, ending
+// with the separator (on Windows "Z:\\...\\" under Wine, "C:\\...\\" on a workstation).
+TEST(ProgramFolder, IsTheExecutablesFolderWithItsSeparator) {
+    const std::string dir = ExecutableDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), kSeparator);
+    EXPECT_TRUE(std::filesystem::exists(systemPath(dir + kTestProgram))) << dir;
+#ifdef _WIN32
+    ASSERT_GE(dir.size(), 3u);
+    EXPECT_EQ(dir.substr(1, 2), ":\\") << "a drive path: " << dir;
+#endif
+}
+
+// Start-up's reading of KORVELAN.INI in a program folder of the test's own, whose name is not
+// ASCII (a folder such as "C:\\Migração\\" on a workstation).
+class ConfigInProgramFolder : public ::testing::Test {
+protected:
+    ConfigInProgramFolder() : dir_(folder_.path() + kSeparator + "Migra\xC3\xA7\xC3\xA3o" + kSeparator) {
+        std::filesystem::create_directories(systemPath(dir_));
+        SetExecutableDirForTesting(dir_);
+        ServerAddress.clear();
+    }
+    ~ConfigInProgramFolder() override {
+        SetExecutableDirForTesting({});
+        ServerAddress.clear();
+        ProgramDir.clear();
+    }
+    void writeConfig(const std::string& contents) const {
+        std::ofstream(systemPath(dir_ + "KORVELAN.INI"), std::ios::binary) << contents;
+    }
+
+    test::TempFolder folder_;
+    std::string dir_;
+};
+
+TEST_F(ConfigInProgramFolder, SetsTheProgramFolderAndTheServerAddress) {
+    writeConfig("IP DO SERVIDOR CENTRAL.........................: 192.168.0.10\r\n");
+    ReadServerAddress();
+    EXPECT_EQ(ProgramDir, dir_);
+    EXPECT_EQ(ServerAddress, "192.168.0.10");
+}
+
+TEST_F(ConfigInProgramFolder, AMissingFileEndsStartUp) {
+    EXPECT_THROW(ReadServerAddress(), ConfigMissing);
+    EXPECT_EQ(ProgramDir, dir_);
+    EXPECT_EQ(ServerAddress, "");
 }
 
 }  // namespace

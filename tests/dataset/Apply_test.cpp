@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "target/dataset/ClientDataSet.h"
+#include "target/dataset/DataSetProvider.h"
 #include "target/field/Errors.h"
 #include "tests/dataset/TargetDb.h"
 
@@ -29,6 +30,7 @@ void appendForm(ClientDataSet& ds, const char* form) {
 std::vector<std::string> forms(TargetDb& t) { return t.column("select FORMAFARMA from FORMAFAR order by 1"); }
 
 TEST(ApplyUpdates, AnEmptyCacheSendsNothing) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     DataSetChain& chain = t.chain("FormaFar");
     chain.dataSet.Open();
@@ -38,6 +40,7 @@ TEST(ApplyUpdates, AnEmptyCacheSendsNothing) {
 }
 
 TEST(ApplyUpdates, RefusedRowsStayCachedWithTheServersMessageAndAreSentAgainAlone) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("insert into FORMAFAR (FORMAFARMA) values ('CAPSULA')");
     ClientDataSet& ds = t.dataSet("FormaFar");
@@ -68,6 +71,7 @@ TEST(ApplyUpdates, RefusedRowsStayCachedWithTheServersMessageAndAreSentAgainAlon
 }
 
 TEST(ApplyUpdates, ARowNeverGivenAValueLeavesTheFieldToTheServersDefault) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("alter table TABPOSO alter column POSOLOGIA set default 'conforme receita'");
     ClientDataSet& ds = t.dataSet("TabPoso");
@@ -87,6 +91,7 @@ TEST(ApplyUpdates, ARowNeverGivenAValueLeavesTheFieldToTheServersDefault) {
 }
 
 TEST(ApplyUpdates, ARawMaterialThatSetsNoStockReachesTheServerWithZeroes) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("COMPONEN");
     ds.Open();
@@ -101,6 +106,7 @@ TEST(ApplyUpdates, ARawMaterialThatSetsNoStockReachesTheServerWithZeroes) {
 }
 
 TEST(ApplyUpdates, RowsOfAnotherGroupAreStoredButNotReadBack) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Capsulas");
     ds.Open();
@@ -118,6 +124,7 @@ TEST(ApplyUpdates, RowsOfAnotherGroupAreStoredButNotReadBack) {
 }
 
 TEST(ApplyUpdates, DeletionsWithoutKeyFieldsAreRefusedAndStayCached) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("insert into FORNECED (CODIGO, NOMEFANTASIA) values ('0001', 'ACME')");
     t.exec("insert into MEDICOS (CRM, ESPECIALIDADE) values ('123', 'CLINICO')");
@@ -136,6 +143,7 @@ TEST(ApplyUpdates, DeletionsWithoutKeyFieldsAreRefusedAndStayCached) {
 }
 
 TEST(ApplyUpdates, EditsAndDeletionsFindTheirRowByTheKey) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     for (const char* b : {"CENTRO", "FAROL", "PRAIA"})
         t.exec(std::string("insert into TAXABAIRRO (BAIRRO, TAXA) values ('") + b + "', 1)");
@@ -163,6 +171,7 @@ TEST(ApplyUpdates, EditsAndDeletionsFindTheirRowByTheKey) {
 }
 
 TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("drop table TAXABAIRRO");
     t.exec("create table TAXABAIRRO (BAIRRO varchar(40), TAXA numeric(15,2))");
@@ -178,7 +187,8 @@ TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
     ds.FieldByName("TAXA").setText("9");
     ds.Post();
 
-    EXPECT_EQ(ds.ApplyUpdates(-1), 2) << "none of the two changes was stored";
+    // One change was refused; the rollback keeps the other one cached too.
+    EXPECT_EQ(ds.ApplyUpdates(-1), 1);
     ASSERT_EQ(ds.ChangeCount(), 2);
     EXPECT_EQ(ds.changeError(0), "");
     EXPECT_EQ(ds.changeError(1), "Update affected more than 1 record.");
@@ -188,30 +198,58 @@ TEST(ApplyUpdates, AChangeThatHitsSeveralRowsUndoesTheWholeApply) {
 }
 
 TEST(ApplyUpdates, TheErrorLimitDecidesBetweenCommitAndRollback) {
+    MIG_REQUIRE_CLIENT();
     struct Case {
         int limit;
         int returned;
         std::vector<std::string> stored;
         int cached;
     };
+    // Four changes, the second and the fourth refused. The count returned is the refused one,
+    // also when the transaction was rolled back and every change stays cached.
     const Case cases[] = {
-        {-1, 1, {"A", "C", "DUP"}, 1},
-        {1, 1, {"A", "C", "DUP"}, 1},
-        {0, 3, {"DUP"}, 3},  // rolled back: every change stays cached
+        {-1, 2, {"A", "C", "DUP", "DUP2"}, 2},
+        {2, 2, {"A", "C", "DUP", "DUP2"}, 2},
+        {1, 2, {"DUP", "DUP2"}, 4},  // the fourth change exceeds the limit
+        {0, 1, {"DUP", "DUP2"}, 4},  // the walk stops at the second change
     };
     for (const Case& c : cases) {
         TargetDb t;
         t.exec("insert into FORMAFAR (FORMAFARMA) values ('DUP')");
+        t.exec("insert into FORMAFAR (FORMAFARMA) values ('DUP2')");
         ClientDataSet& ds = t.dataSet("FormaFar");
         ds.Open();
-        for (const char* f : {"A", "DUP", "C"}) appendForm(ds, f);
+        for (const char* f : {"A", "DUP", "C", "DUP2"}) appendForm(ds, f);
         EXPECT_EQ(ds.ApplyUpdates(c.limit), c.returned) << c.limit;
         EXPECT_EQ(forms(t), c.stored) << c.limit;
         EXPECT_EQ(ds.ChangeCount(), c.cached) << c.limit;
     }
 }
 
+// The program's end requested while the rows go to the server: the apply stops before the next
+// row and nothing of it is stored; the rows stay cached.
+TEST(ApplyUpdates, AnInterruptStopsTheApplyBetweenRowsAndStoresNothing) {
+    MIG_REQUIRE_CLIENT();
+    static int rowsBeforeTheInterrupt;
+    rowsBeforeTheInterrupt = 2;
+    TargetDb t;
+    ClientDataSet& ds = t.dataSet("FormaFar");
+    ds.Open();
+    for (const char* f : {"CREME", "GEL", "POMADA", "XAROPE"}) appendForm(ds, f);
+    setApplyInterruptCheck([] { return rowsBeforeTheInterrupt-- <= 0; });
+    const std::string failure = failureOf([&] { ds.ApplyUpdates(-1); });
+    setApplyInterruptCheck(nullptr);
+    EXPECT_EQ(failure, "The apply was interrupted; nothing was stored");
+    EXPECT_TRUE(forms(t).empty());
+    EXPECT_EQ(ds.ChangeCount(), 4);
+    EXPECT_FALSE(t.connection.InTransaction());
+    // Without the interrupt the same rows go through.
+    EXPECT_EQ(ds.ApplyUpdates(-1), 0);
+    EXPECT_EQ(forms(t), (std::vector<std::string>{"CREME", "GEL", "POMADA", "XAROPE"}));
+}
+
 TEST(ApplyUpdates, OneInsertIsPreparedPerListOfFields) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     DataSetChain& chain = t.chain("FormaFar");
     ClientDataSet& ds = chain.dataSet;
@@ -229,6 +267,7 @@ TEST(ApplyUpdates, OneInsertIsPreparedPerListOfFields) {
 }
 
 TEST(ApplyUpdates, APendingRowThatCannotBePostedFailsTheApplyBeforeAnythingIsSent) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Familias");
     ds.Open();
@@ -242,6 +281,7 @@ TEST(ApplyUpdates, APendingRowThatCannotBePostedFailsTheApplyBeforeAnythingIsSen
 }
 
 TEST(ApplyUpdates, AServerThatRefusesALongTextKeepsTheRowWithItsReason) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Fabric");  // NOME holds 60 here, 40 on the server
     ds.Open();
@@ -255,6 +295,7 @@ TEST(ApplyUpdates, AServerThatRefusesALongTextKeepsTheRowWithItsReason) {
 }
 
 TEST(ApplyUpdates, ANewRowEditedBeforeTheApplyIsStillOneInsert) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("TaxaBar");
     ds.Open();

@@ -32,6 +32,7 @@ RegionalSettings commaLocale() {
 }
 
 TEST(ClientDataSetOpen, EveryChainOpensOnTheTargetSchemaAndHoldsItsRows) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     struct Case {
         const char* dataSet;
@@ -71,6 +72,7 @@ TEST(ClientDataSetOpen, EveryChainOpensOnTheTargetSchemaAndHoldsItsRows) {
 }
 
 TEST(ClientDataSetOpen, TheComponentChainsShowOnlyTheirGroup) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     const std::pair<const char*, int> groups[] = {{"MP", 3}, {"CAP", 2}, {"VEI", 1}, {"EMB", 4}, {"XYZ", 2}};
     int code = 0;
@@ -92,6 +94,7 @@ TEST(ClientDataSetOpen, TheComponentChainsShowOnlyTheirGroup) {
 }
 
 TEST(ClientDataSetOpen, PhysiciansAgainstADateColumnFailWithTheTypeMismatch) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("drop table MEDICOS");
     t.exec("create table MEDICOS (CRM varchar(10) not null, ESPECIALIDADE varchar(25) not null, NOME varchar(40),"
@@ -107,6 +110,7 @@ TEST(ClientDataSetOpen, PhysiciansAgainstADateColumnFailWithTheTypeMismatch) {
 }
 
 TEST(ClientDataSetOpen, FamiliesAgainstATextCodeFailAndStayClosed) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("drop table FAMILIAS");
     t.exec("create table FAMILIAS (CODIGO varchar(10) not null primary key, FAMILIA varchar(30), MARGEM numeric(15,8))");
@@ -118,6 +122,7 @@ TEST(ClientDataSetOpen, FamiliesAgainstATextCodeFailAndStayClosed) {
 }
 
 TEST(ClientDataSetOpen, ADeclaredFieldTheRowsLackFailsTheOpen) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     SQLDataSet sql("SQLDS_Part", t.connection, "select FORMAFARMA, VALIDADE from FORMAFAR");
     DataSetProvider provider("DSP_Part", sql);
@@ -127,6 +132,7 @@ TEST(ClientDataSetOpen, ADeclaredFieldTheRowsLackFailsTheOpen) {
 }
 
 TEST(ClientDataSetOpen, TheServersRefusalOfTheSelectLeavesTheDataSetClosed) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("drop table TABPOSO");
     ClientDataSet& ds = t.dataSet("TabPoso");
@@ -135,6 +141,7 @@ TEST(ClientDataSetOpen, TheServersRefusalOfTheSelectLeavesTheDataSetClosed) {
 }
 
 TEST(ClientDataSetOpen, KeyMarksAreThoseOfTheSqlDataSet) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& medicos = t.dataSet("MEDICOS");
     ClientDataSet& forms = t.dataSet("FormaFar");
@@ -147,6 +154,7 @@ TEST(ClientDataSetOpen, KeyMarksAreThoseOfTheSqlDataSet) {
 }
 
 TEST(ClientDataSetOpen, TextLosesItsTrailingBlanks) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("create table PADDED (C char(6), V varchar(6))");
     t.exec("insert into PADDED values ('AB', 'CD  ')");
@@ -166,6 +174,7 @@ TEST(ClientDataSetOpen, TextLosesItsTrailingBlanks) {
 }
 
 TEST(ClientDataSetCursor, WalksTheRowsInTheSelectsOrder) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     for (const char* f : {"PO", "CAPSULA", "XAROPE"})
         t.exec(std::string("insert into FORMAFAR (FORMAFARMA) values ('") + f + "')");
@@ -182,6 +191,7 @@ TEST(ClientDataSetCursor, WalksTheRowsInTheSelectsOrder) {
 }
 
 TEST(ClientDataSetCursor, ReReadKeepsThePositionAndPreparesTheSelectOnce) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     for (const char* f : {"A", "B", "C"}) t.exec(std::string("insert into FORMAFAR (FORMAFARMA) values ('") + f + "')");
     DataSetChain& chain = t.chain("FormaFar");
@@ -203,6 +213,7 @@ TEST(ClientDataSetCursor, ReReadKeepsThePositionAndPreparesTheSelectOnce) {
 }
 
 TEST(ClientDataSetFilling, OperationsOnAClosedOrBrowsingDataSetFail) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("FormaFar");
     const std::string closed = "FormaFar: Cannot perform this operation on a closed dataset";
@@ -220,6 +231,7 @@ TEST(ClientDataSetFilling, OperationsOnAClosedOrBrowsingDataSetFail) {
 }
 
 TEST(ClientDataSetFilling, PostWithoutARequiredFieldKeepsTheRowBeingFilled) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("Familias");
     ds.Open();
@@ -237,6 +249,7 @@ TEST(ClientDataSetFilling, PostWithoutARequiredFieldKeepsTheRowBeingFilled) {
 }
 
 TEST(ClientDataSetFilling, AppendPostsAChangedPendingRowAndDropsAnUntouchedOne) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("COMPONEN");
     ds.Open();
@@ -256,6 +269,7 @@ TEST(ClientDataSetFilling, AppendPostsAChangedPendingRowAndDropsAnUntouchedOne) 
 }
 
 TEST(ClientDataSetFilling, DecimalsAreRoundedToTheScaleAndRefusedBeyondThePrecision) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("TaxaBar");  // TAXA decimal(15,2)
     ds.Open();
@@ -282,6 +296,7 @@ TEST(ClientDataSetFilling, DecimalsAreRoundedToTheScaleAndRefusedBeyondThePrecis
 }
 
 TEST(ClientDataSetGrid, DisplayTextUsesTheFormatsAndTheLocalesSeparator) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     t.exec("insert into COMPONEN (CODIGO, GRUPO, CUSTOUNITUS, QDEESTOQUE, MULTIPLICADOR) values ('1', 'MP', 1.5, 2.125, 0.5)");
     t.exec("insert into FABRIC (CODIGO, PRAZO_PAGAMENTO) values (1, 30)");
@@ -304,6 +319,7 @@ TEST(ClientDataSetGrid, DisplayTextUsesTheFormatsAndTheLocalesSeparator) {
 }
 
 TEST(ClientDataSetGrid, ListenersHearEveryChange) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     ClientDataSet& ds = t.dataSet("TabPoso");
     std::vector<DataSetEvent> heard;
@@ -322,6 +338,7 @@ TEST(ClientDataSetGrid, ListenersHearEveryChange) {
 }
 
 TEST(ClientDataSetFilling, AccentedTextTravelsInCodePage1252) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     const std::string text = utf8ToWin1252("Pó para solução à base d'água");
     ClientDataSet& ds = t.dataSet("TabPoso");

@@ -12,6 +12,7 @@ namespace {
 using test::TargetDb;
 
 TEST(SQLQuery, ReadsTheGreatestCodeOfTheComponents) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     for (const char* code : {"000007", "000012", "000003"})
         t.exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ('") + code + "', 'CAP')");
@@ -29,6 +30,7 @@ TEST(SQLQuery, ReadsTheGreatestCodeOfTheComponents) {
 }
 
 TEST(SQLQuery, WalksEveryRowAndReadsBlobsWhole) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     const std::string sheet(100'000, 'f');
     t.exec("insert into COMPONEN (CODIGO, FICHATECNICA) values ('1', null)");
@@ -51,6 +53,7 @@ TEST(SQLQuery, WalksEveryRowAndReadsBlobsWhole) {
 }
 
 TEST(SQLQuery, AStatementTheServerRefusesLeavesTheQueryClosed) {
+    MIG_REQUIRE_CLIENT();
     TargetDb t;
     SQLQuery q("SQLQuery1", t.connection);
     q.setSQL("select NADA from COMPONEN");

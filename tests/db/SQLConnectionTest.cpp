@@ -159,6 +159,7 @@ TEST_F(EmbeddedConnection, ProvidersTransaction) {
 // The value without a server part that start-up writes when no address is configured: the
 // file named by the Windows path, opened in this process.
 TEST(EmbeddedWindowsPath, DatabaseWithoutServerPartOpensTheMappedFile) {
+    MIG_REQUIRE_CLIENT();
     TempFolder drive;
     ScopedEnv env("KORVELAN_DRIVE_C", drive.path());
     // Spelt differently on disk: the path's components are matched without regard to case.
@@ -181,6 +182,7 @@ TEST(EmbeddedWindowsPath, DatabaseWithoutServerPartOpensTheMappedFile) {
 // A failed connect raises the client's text and leaves the connection closed; once the cause
 // is gone the next use connects.
 TEST(EmbeddedConnectFailure, NextUseConnectsOnceTheCauseIsGone) {
+    MIG_REQUIRE_CLIENT();
     struct Case {
         const char* name;
         std::function<void(const std::string& file)> breakIt;

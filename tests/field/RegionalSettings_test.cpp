@@ -7,6 +7,11 @@
 
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
+#include "tests/support/TestDatabase.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace mig {
 namespace {
@@ -55,6 +60,48 @@ TEST(RegionalSettingsFromPosix, ASingleByteRadixOutsideAsciiIsKept) {
     EXPECT_EQ(regionalSettingsFromPosix(",", "", "", 2026).decimalSeparator, ',');
 }
 
+struct WindowsRow {
+    const char* decimal;
+    const char* dateSeparator;
+    const char* shortDate;
+    const char* timeFormat;
+    char decimalSeparator;
+    char expectedDateSeparator;
+    const char* shortDateFormat;
+    const char* longTimeFormat;
+};
+
+TEST(RegionalSettingsFromWindows, Table) {
+    const WindowsRow rows[] = {
+        // What Windows gives pt-BR, en-US, de-DE and ko-KR.
+        {",", "/", "dd/MM/yyyy", "HH:mm:ss", ',', '/', "dd/mm/yyyy", "hh:mm:ss"},
+        {".", "/", "M/d/yyyy", "h:mm:ss tt", '.', '/', "m/d/yyyy", "h:mm:ss AMPM"},
+        {",", ".", "dd.MM.yyyy", "HH:mm:ss", ',', '.', "dd/mm/yyyy", "hh:mm:ss"},
+        {".", "-", "yyyy-MM-dd", "tt h:mm:ss", '.', '-', "yyyy/mm/dd", "AMPM h:mm:ss"},
+        // Other shapes of the pictures.
+        {".", "/", "d/M/yy", "H:mm", '.', '/', "d/m/yy", "h:mm"},
+        {".", "/", "M/d/yyyy", "hh:mm:ss", '.', '/', "m/d/yyyy", "hh:mm:ss AMPM"},  // 12 hours, no tt
+        {".", ". ", "yyyy. MM. dd.", "H:mm:ss", '.', '.', "yyyy/ mm/ dd/", "h:mm:ss"},  // separator from the picture
+        {",", "/", "'Dia' dd/MM/yyyy", "HH'h'mm", ',', '/', "\"Dia\" dd/mm/yyyy", "hh\"h\"mm"},  // quoted text
+        {",", "/", "dd/MMM/yyyy", "HH:mm:ss", ',', '/', "dd/mm/yyyy", "hh:mm:ss"},  // month names as numbers
+        {"\xB7", "/", "dd/MM/yyyy", "HH:mm:ss", '\xB7', '/', "dd/mm/yyyy", "hh:mm:ss"},  // WIN1252 middle dot
+        // Nothing given: the defaults.
+        {"", "", "", "", '.', '/', "m/d/yy", "h:mm:ss"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("short date '") + row.shortDate + "' time '" + row.timeFormat + "'");
+        const RegionalSettings s =
+            regionalSettingsFromWindows(row.decimal, row.dateSeparator, row.shortDate, row.timeFormat, 2031);
+        EXPECT_EQ(s.decimalSeparator, row.decimalSeparator);
+        EXPECT_EQ(s.dateSeparator, row.expectedDateSeparator);
+        EXPECT_EQ(s.shortDateFormat, row.shortDateFormat);
+        EXPECT_EQ(s.longTimeFormat, row.longTimeFormat);
+        EXPECT_EQ(s.currentYear, 2031);
+    }
+}
+
+#ifndef _WIN32
+
 RegionalSettings defaultsOf(int year) {
     RegionalSettings s;
     s.currentYear = year;
@@ -79,24 +126,7 @@ TEST(RegionalSettingsOfLocale, BrazilianPortugueseGivesTheCommaAndDayMonthYear) 
     EXPECT_EQ(regionalSettingsOfLocale("pt_BR.UTF-8", "C", 2026).shortDateFormat, "m/d/yy");
 }
 
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using test::ScopedEnv;
 
 TEST(SystemRegionalSettings, FollowTheEnvironmentsLocaleAndTheClock) {
     ScopedEnv all("LC_ALL", "C");
@@ -109,16 +139,64 @@ TEST(SystemRegionalSettings, FollowTheEnvironmentsLocaleAndTheClock) {
     EXPECT_EQ(s.shortDateFormat, "dd/mm/yyyy");
 }
 
-TEST(Regional, ScopedSettingsAreRestored) {
+#endif
+
+#ifdef _WIN32
+
+// What GetLocaleInfoEx gives the two locales of the operators' machines.
+RegionalSettings brazilian(int year) { return regionalSettingsFromWindows(",", "/", "dd/MM/yyyy", "HH:mm:ss", year); }
+RegionalSettings american(int year) { return regionalSettingsFromWindows(".", "/", "M/d/yyyy", "h:mm:ss tt", year); }
+
+TEST(RegionalSettingsOfWindowsLocale, BrazilianAndUsLocales) {
+    const RegionalSettings br = regionalSettingsOfWindowsLocale(L"pt-BR", 2026);
+    EXPECT_EQ(br.decimalSeparator, ',');
+    EXPECT_EQ(br.dateSeparator, '/');
+    EXPECT_EQ(br.shortDateFormat, "dd/mm/yyyy");
+    EXPECT_EQ(br.longTimeFormat, "hh:mm:ss");
+    const RegionalSettings us = regionalSettingsOfWindowsLocale(L"en-US", 2026);
+    EXPECT_EQ(us.decimalSeparator, '.');
+    EXPECT_EQ(us.dateSeparator, '/');
+    EXPECT_EQ(us.shortDateFormat, "m/d/yyyy");
+    EXPECT_EQ(us.longTimeFormat, "h:mm:ss AMPM");
+}
+
+std::string userLocaleName() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH];
+    const int n = GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    std::string out;
+    for (int i = 0; i + 1 < n; ++i) out += static_cast<char>(name[i]);
+    return out;
+}
+
+// The tests run under a Brazilian and a US user (under Wine the user's locale follows LANG, and
+// MIG_USER_LOCALE names the one expected).
+TEST(SystemRegionalSettings, AreThoseOfTheUsersLocale) {
+    const std::string user = userLocaleName();
+    if (const char* expected = std::getenv("MIG_USER_LOCALE")) {
+        EXPECT_EQ(user, expected);
+    }
+    const RegionalSettings s = systemRegionalSettings();
+    EXPECT_EQ(s.currentYear, clockYear());
+    if (user == "pt-BR") {
+        EXPECT_EQ(s, brazilian(clockYear()));
+    } else if (user == "en-US") {
+        EXPECT_EQ(s, american(clockYear()));
+    } else {
+        EXPECT_EQ(s, regionalSettingsOfWindowsLocale(LOCALE_NAME_USER_DEFAULT, clockYear())) << user;
+    }
+}
+
+#endif
+
+TEST(Regional, ScopedSettingsAreRestoredAndTheSystemsAreReadAgain) {
     const RegionalSettings before = regional();
     RegionalSettings s;
-    s.decimalSeparator = ',';
+    s.decimalSeparator = ';';  // no system's
     {
         ScopedRegional scope(s);
-        EXPECT_EQ(regional().decimalSeparator, ',');
-        ScopedEnv all("LC_ALL", "C");
+        EXPECT_EQ(regional().decimalSeparator, ';');
         loadSystemRegionalSettings();
-        EXPECT_EQ(regional(), defaultsOf(clockYear()));
+        EXPECT_EQ(regional(), systemRegionalSettings());
     }
     EXPECT_EQ(regional(), before);
 }

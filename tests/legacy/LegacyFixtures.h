@@ -15,9 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "legacy/LegacyTable.h"
 #include "legacy/dbf/DbfReader.h"
 #include "target/field/Calendar.h"
 #include "target/field/Value.h"
+#include "target/platform/SystemPath.h"
+#include "tests/support/TestDatabase.h"
 #include "tools/dbf/DbfWriter.h"
 
 namespace mig {
@@ -75,62 +78,45 @@ struct InMemoryTable {
     const dbf::DbfReader* operator->() const { return reader.get(); }
 };
 
-// A folder removed with its contents at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mig-legacy-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = tmpl;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
+// A folder removed with its contents at the end of the test, and an environment variable set
+// (or removed) for one scope.
+using ScratchFolder = test::TempFolder;
+using ScopedEnv = test::ScopedEnv;
 
-private:
-    std::string path_;
-};
-
-// Sets an environment variable for the life of the object, restoring what was there.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-// A drive C: of its own (KORVELAN_DRIVE_C) holding the legacy folder as "quiltor".
+// The legacy folder of a test, "quiltor" in a scratch folder. Elsewhere than on Windows the
+// scratch folder is drive C: (KORVELAN_DRIVE_C) and the tables are given the program's own
+// "C:\\Quiltor"; on Windows, where drive C: is the machine's, they are given the folder itself.
 class LegacyDrive {
 public:
     LegacyDrive() : env_("KORVELAN_DRIVE_C", drive_.path()) {
-        std::filesystem::create_directories(folder());
+        std::filesystem::create_directories(systemPath(folder()));
     }
-    std::string folder() const { return drive_.path() + "/quiltor"; }
+    // The folder as this system names it.
+    std::string folder() const { return file("quiltor", drive_.path()); }
     std::string drive() const { return drive_.path(); }
+    // The folder the tables are given.
+#ifdef _WIN32
+    std::string legacyFolder() const { return folder(); }
+#else
+    std::string legacyFolder() const { return std::string(kLegacyFolder); }
+#endif
+    // The path of a file of the folder.
+    std::string file(const std::string& name) const { return file(name, folder()); }
     // Writes the table as `fileName` (its exact spelling, extension included) in the folder.
     std::string write(const dbf::DbfWriter& w, const std::string& fileName) const {
-        const std::string path = folder() + "/" + fileName;
+        const std::string path = file(fileName);
         w.writeFiles(path);
         return path;
     }
 
 private:
+    static std::string file(const std::string& name, const std::string& in) {
+#ifdef _WIN32
+        return in + "\\" + name;
+#else
+        return in + "/" + name;
+#endif
+    }
     ScratchFolder drive_;
     ScopedEnv env_;
 };

@@ -48,10 +48,14 @@ protected:
 
 TEST_F(LegacyTableTest, FamiliesFileIsFoundAsQtr17AWhateverItsCase) {
     drive.write(families(), "QTR17A.DBF");
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     t.Open();
     EXPECT_TRUE(t.Active());
-    EXPECT_EQ(t.path(), drive.folder() + "/QTR17A.DBF");
+#ifdef _WIN32
+    EXPECT_EQ(t.path(), drive.file("qtr17A.DBF")) << "Windows finds the file under the name as it is asked for";
+#else
+    EXPECT_EQ(t.path(), drive.file("QTR17A.DBF"));
+#endif
     EXPECT_EQ(walk(t, "ACTDESCRI"),
               (std::vector<std::string>{"ANALGESICOS", utf8ToWin1252("ANTIÁCIDOS"), "VITAMINAS"}))
         << "deleted records are not served; code page 850 arrives as WIN1252";
@@ -59,7 +63,7 @@ TEST_F(LegacyTableTest, FamiliesFileIsFoundAsQtr17AWhateverItsCase) {
 
 TEST_F(LegacyTableTest, OpenPositionsOnTheFirstRecordAndNextStopsOnTheLast) {
     drive.write(families(), "qtr17a.dbf");
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     t.Open();
     EXPECT_FALSE(t.Eof());
     EXPECT_EQ(t.recNo(), 0);
@@ -87,7 +91,7 @@ TEST_F(LegacyTableTest, EmptyTableOpensAtItsEnd) {
     DbfWriter w(0x03, {{"REGBAIRRO", 'C', 20}});
     w.addDeleted({"only a deleted one"});
     drive.write(w, "QTR42A.DBF");
-    LegacyTable t("Bairros", "QTR42A");
+    LegacyTable t("Bairros", "QTR42A", drive.legacyFolder());
     t.Open();
     EXPECT_TRUE(t.Eof());
     EXPECT_EQ(t.recordCount(), 0);
@@ -100,7 +104,7 @@ TEST_F(LegacyTableTest, EmptyTableOpensAtItsEnd) {
 
 TEST_F(LegacyTableTest, FieldsAreFoundByNameInAnyCaseAndAMissingOneNamesTheTable) {
     drive.write(families(), "QTR17A.DBF");
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(&t.FieldByName("actdescri"), &t.FieldByName("ACTDESCRI"));
     EXPECT_EQ(&t.FieldByName("ActDescri"), &t.field(1));
@@ -125,7 +129,7 @@ TEST_F(LegacyTableTest, ValuesAreReadAsTextIntegerAndFloatThroughTheFieldLayer) 
     pt.shortDateFormat = "dd/MM/yy";
     const ScopedRegional regional(pt);
 
-    LegacyTable t("Componen", "QTR23");
+    LegacyTable t("Componen", "QTR23", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(t.FieldByName("MATCODIGO").asInteger(), 123);
     EXPECT_EQ(t.FieldByName("MATCODIGO").asText(), "123");
@@ -150,7 +154,7 @@ TEST_F(LegacyTableTest, ValuesAreReadAsTextIntegerAndFloatThroughTheFieldLayer) 
 
 TEST_F(LegacyTableTest, FieldsCannotBeWritten) {
     drive.write(families(), "QTR17A.DBF");
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     t.Open();
     try {
         t.FieldByName("ACTDESCRI").setText("X");
@@ -163,17 +167,25 @@ TEST_F(LegacyTableTest, FieldsCannotBeWritten) {
 
 TEST_F(LegacyTableTest, ReopeningShowsTheFilesNewContents) {
     const std::string path = drive.write(families(), "QTR17A.DBF");
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(t.recordCount(), 3);
 
     DbfWriter changed(0x03, {{"ACTCODIGO", 'N', 4}, {"ACTDESCRI", 'C', 30}, {"ACTNOVO", 'C', 5}});
     changed.add({"9", "NOVA", "sim"});
+#ifdef _WIN32
+    // Wine keeps a file deleted or renamed over while a handle is open until that handle closes
+    // (and then removes whatever the name holds): here the file is replaced once the table is
+    // closed.
+    t.Close();
+    std::filesystem::remove(path);
+    drive.write(changed, "QTR17A.DBF");
+#else
     std::filesystem::remove(path);  // a new file in its place, as the legacy product's PACK leaves it
     drive.write(changed, "QTR17A.DBF");
     EXPECT_EQ(t.FieldByName("ACTDESCRI").asText(), "ANALGESICOS") << "an open table keeps what it opened";
-
     t.Close();
+#endif
     EXPECT_FALSE(t.Active());
     EXPECT_EQ(t.fieldCount(), 0);
     EXPECT_EQ(t.FindField("ACTDESCRI"), nullptr);
@@ -185,7 +197,7 @@ TEST_F(LegacyTableTest, ReopeningShowsTheFilesNewContents) {
 }
 
 TEST_F(LegacyTableTest, WalkingAClosedTableFails) {
-    LegacyTable t("Familias", "qtr17A");
+    LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
     EXPECT_TRUE(t.Eof());
     EXPECT_EQ(t.recordCount(), 0);
     try {
@@ -201,21 +213,31 @@ TEST_F(LegacyTableTest, MissingFolderFileOrMemoFailsTheOpenNamingThePath) {
     DbfWriter withMemo(0x83, {{"CLIOBSERV", 'M'}});
     withMemo.add({"observation"});
     const std::string qtr13 = drive.write(withMemo, "QTR13.DBF");
-    std::filesystem::remove(drive.folder() + "/QTR13.DBT");
+    std::filesystem::remove(drive.file("QTR13.DBT"));
 
     struct Case {
         const char* component;
         const char* file;
-        const char* folder;
+        std::string folder;
         std::string error;
     };
+#ifdef _WIN32
+    // The paths are the machine's own: each is named once.
+    const std::string absent = drive.drive() + "\\Ausente";
+    const Case cases[] = {
+        {"Forneced", "QTR02", drive.folder(), "Table file not found: " + drive.file("QTR02.DBF")},
+        {"Forneced", "QTR02", absent, "Directory not found: " + absent},
+        {"Clientes", "QTR13", drive.folder(), "Memo file not found for " + qtr13 + ": " + drive.file("QTR13.DBT")},
+    };
+#else
     const Case cases[] = {
         {"Forneced", "QTR02", "C:\\Quiltor",
-         "Table file not found: C:\\Quiltor\\QTR02.DBF (" + drive.folder() + "/QTR02.DBF)"},
+         "Table file not found: C:\\Quiltor\\QTR02.DBF (" + drive.file("QTR02.DBF") + ")"},
         {"Forneced", "QTR02", "C:\\Ausente",
          "Directory not found: C:\\Ausente (" + drive.drive() + "/Ausente)"},
-        {"Clientes", "QTR13", "C:\\Quiltor", "Memo file not found for " + qtr13 + ": " + drive.folder() + "/QTR13.DBT"},
+        {"Clientes", "QTR13", "C:\\Quiltor", "Memo file not found for " + qtr13 + ": " + drive.file("QTR13.DBT")},
     };
+#endif
     for (const Case& c : cases) {
         LegacyTable t(c.component, c.file, c.folder);
         try {
@@ -233,8 +255,8 @@ TEST_F(LegacyTableTest, MemoFileIsFoundWithoutRegardToCase) {
     DbfWriter w(0x83, {{"CLINOMECO", 'C', 10}, {"CLIOBSERV", 'M'}});
     w.add({"ANA", "linha 1\r\nlinha 2"});
     drive.write(w, "qtr13.dbf");  // memo written as qtr13.dbt
-    std::filesystem::rename(drive.folder() + "/qtr13.dbt", drive.folder() + "/Qtr13.DBT");
-    LegacyTable t("Clientes", "QTR13");
+    std::filesystem::rename(drive.file("qtr13.dbt"), drive.file("Qtr13.DBT"));
+    LegacyTable t("Clientes", "QTR13", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(t.FieldByName("CLIOBSERV").asText(), "linha 1\r\nlinha 2");
 }
@@ -249,7 +271,7 @@ TEST_F(LegacyTableTest, GridReadsAnyRowWithoutMovingTheCursor) {
         }
     }
     drive.write(w, "QTR49.DBF");
-    LegacyTable t("Posologias", "QTR49");
+    LegacyTable t("Posologias", "QTR49", drive.legacyFolder());
     t.Open();
     t.Next();
     ASSERT_EQ(t.recordCount(), 45);
@@ -274,11 +296,11 @@ TEST_F(LegacyTableTest, AnomaliesAreKeptOnTheTableUntilItOpensAgain) {
     DbfWriter w(0x03, {{"CLIDTNASC", 'D'}});
     w.add({"20240101"}).add({"20241301"}).headerRecordCount(5);
     drive.write(w, "QTR13.DBF");
-    LegacyTable t("Clientes", "QTR13");
+    LegacyTable t("Clientes", "QTR13", drive.legacyFolder());
     t.Open();
     ASSERT_EQ(t.anomalies().size(), 1u);
     EXPECT_EQ(t.anomalies()[0].kind, dbf::AnomalyKind::RecordsMissing);
-    EXPECT_EQ(t.anomalies()[0].file, drive.folder() + "/QTR13.DBF");
+    EXPECT_EQ(t.anomalies()[0].file, drive.file("QTR13.DBF"));
     (void)walk(t, "CLIDTNASC");
     ASSERT_EQ(t.anomalies().size(), 2u);
     EXPECT_EQ(t.anomalies()[1].kind, dbf::AnomalyKind::ImpossibleDate);
@@ -303,7 +325,7 @@ void copyFromCorpus(const LegacyDrive& drive, const std::string& file, const std
 TEST_F(LegacyTableTest, CodePageOfAFileThatRecordsNoneIsDecidedFromItsText) {
     // Written by TDbf in code page 850, language driver 0.
     copyFromCorpus(drive, "tdbf_fpc_oem/TD3.DBF", "QTR13.DBF");
-    LegacyTable t("Clientes", "QTR13");
+    LegacyTable t("Clientes", "QTR13", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(t.codePageSource(), dbf::CodePageSource::Decided);
     EXPECT_EQ(t.codePageName(), "CP850");
@@ -318,7 +340,7 @@ TEST_F(LegacyTableTest, CodePageOfAFileThatRecordsNoneIsDecidedFromItsText) {
     EXPECT_TRUE(t.codePageDecisionMattered());
 
     // The same values in WIN1252, also with no code page recorded.
-    LegacyTable ansi("Medicos", "QTR19");
+    LegacyTable ansi("Medicos", "QTR19", drive.legacyFolder());
     copyFromCorpus(drive, "tdbf_fpc_ansi/TD3.DBF", "QTR19.DBF");
     ansi.Open();
     EXPECT_EQ(ansi.codePageSource(), dbf::CodePageSource::Decided);
@@ -338,8 +360,8 @@ TEST_F(LegacyTableTest, EnvironmentNamesTheCodePageOfEveryFileWhateverItRecords)
     plain.add({"JO\xC7O"});  // "JOÃO" in CP850, "JOÇO" in WIN1252: too little to decide on
     drive.write(plain, "QTR19.DBF");
 
-    LegacyTable marked("Clientes", "QTR13");
-    LegacyTable unmarked("Medicos", "QTR19");
+    LegacyTable marked("Clientes", "QTR13", drive.legacyFolder());
+    LegacyTable unmarked("Medicos", "QTR19", drive.legacyFolder());
     marked.Open();
     unmarked.Open();
     EXPECT_EQ(marked.codePageSource(), dbf::CodePageSource::Recorded);
@@ -371,7 +393,7 @@ TEST_F(LegacyTableTest, EnvironmentNamesTheCodePageOfEveryFileWhateverItRecords)
 
 TEST_F(LegacyTableTest, GridShowsTheTextOfAVarcharMarkedBinary) {
     copyFromCorpus(drive, "infused_dbf/dbase_32.dbf", "QTR49.DBF");
-    LegacyTable t("Posologias", "QTR49");
+    LegacyTable t("Posologias", "QTR49", drive.legacyFolder());
     t.Open();
     EXPECT_EQ(t.displayText(0, 0), "Bad Meets Evil");
     EXPECT_EQ(t.field(0).asText(), "Bad Meets Evil");
@@ -381,13 +403,13 @@ TEST_F(LegacyTableTest, ReadingNeverChangesTheFiles) {
     DbfWriter w(0x83, {{"CLINOMECO", 'C', 10}, {"CLIOBSERV", 'M'}});
     w.add({"ANA", "obs"}).addDeleted({"BIA", "x"});
     const std::string dbfPath = drive.write(w, "QTR13.DBF");
-    const std::string memoPath = drive.folder() + "/QTR13.DBT";
+    const std::string memoPath = drive.file("QTR13.DBT");
     const auto before = std::filesystem::last_write_time(dbfPath);
     const auto permsBefore = std::filesystem::status(dbfPath).permissions();
     const std::string dbfBytes = legacytest::readBytes(dbfPath);
     const std::string memoBytes = legacytest::readBytes(memoPath);
     {
-        LegacyTable t("Clientes", "QTR13");
+        LegacyTable t("Clientes", "QTR13", drive.legacyFolder());
         t.Open();
         (void)walk(t, "CLIOBSERV");
         (void)t.displayText(0, 1);

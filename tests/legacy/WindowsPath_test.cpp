@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "target/platform/SystemPath.h"
 #include "target/platform/WindowsPath.h"
 #include "tests/legacy/LegacyFixtures.h"
 
@@ -16,9 +17,11 @@ using legacytest::ScopedEnv;
 using legacytest::ScratchFolder;
 
 void touch(const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path) << "x";
+    std::filesystem::create_directories(systemPath(path).parent_path());
+    std::ofstream(systemPath(path)) << "x";
 }
+
+#ifndef _WIN32
 
 TEST(WindowsPath, DriveFoldersComeFromTheEnvironmentOrTheHomeFolder) {
     {
@@ -73,6 +76,36 @@ TEST(WindowsPath, PathsOfThisSystemAreMatchedToo) {
     EXPECT_EQ(findEntryIgnoringCase(folder.path(), "nada"), std::nullopt);
     EXPECT_EQ(findEntryIgnoringCase(folder.path() + "/ausente", "x"), std::nullopt);
 }
+
+#else
+
+TEST(WindowsPath, OnWindowsThePathsAreTheMachinesOwn) {
+    const ScopedEnv c("KORVELAN_DRIVE_C", "Z:\\elsewhere");  // no meaning on Windows
+    EXPECT_EQ(driveFolder('c'), "C:\\");
+    EXPECT_EQ(driveFolder('D'), "D:\\");
+    for (const char* path : {"C:\\Quiltor", "C:\\Quiltor\\qtr17A.DBF", "c:/korvelan/dados/korvelan.bd", "\\Quiltor"})
+        EXPECT_EQ(resolveWindowsPath(path), path);
+}
+
+TEST(WindowsPath, TheFileSystemFindsNamesWithoutRegardToCase) {
+    ScratchFolder folder;
+    touch(folder.path() + "\\Dados\\X.FDB");
+    EXPECT_EQ(findEntryIgnoringCase(folder.path(), "DADOS"), std::optional<std::string>("DADOS"));
+    EXPECT_EQ(findEntryIgnoringCase(folder.path() + "\\dados", "x.fdb"), std::optional<std::string>("x.fdb"));
+    EXPECT_EQ(findEntryIgnoringCase(folder.path(), "nada"), std::nullopt);
+    EXPECT_EQ(findEntryIgnoringCase(folder.path() + "\\ausente", "x"), std::nullopt);
+}
+
+// Names beyond ASCII reach the file system as the text says (paths are UTF-8 in the program).
+TEST(WindowsPath, NamesBeyondAsciiReachTheFileSystem) {
+    ScratchFolder folder;
+    const std::string name = "Migra\xC3\xA7\xC3\xA3o";  // "Migração" in UTF-8
+    touch(folder.path() + "\\" + name + "\\a.txt");
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder.path()) / L"Migra\u00E7\u00E3o" / L"a.txt"));
+    EXPECT_EQ(findEntryIgnoringCase(folder.path(), name), std::optional<std::string>(name));
+}
+
+#endif
 
 }  // namespace
 }  // namespace mig

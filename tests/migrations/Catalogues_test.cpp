@@ -40,25 +40,64 @@ TEST_F(MigrationTest, AnEmptyLegacyTableEndsWithTheFinalMessageInBothForms) {
 }
 
 TEST_F(MigrationTest, ALoadedTargetGetsItsMessageAndNothingElse) {
+    // Each target holds one row; its legacy table holds three records, and the cursor stands on
+    // the last one when the migrate button is pressed.
     const struct {
         const char* button;
+        const char* insert;
+        const char* rows;  // the target's rows on the server
         const char* message;
     } cases[] = {
-        {"BitBtn11", "A tabela de FORMAS FARMACÊUTICAS já está carregada."},
-        {"BitBtn16", "A tabela de Bairros já está carregada."},
+        {"BitBtn11", "insert into FORMAFAR (FORMAFARMA) values ('GEL')", "FORMAFAR",
+         "A tabela de FORMAS FARMACÊUTICAS já está carregada."},
+        {"BitBtn12", "insert into FORNECED (CODIGO, NOMEFANTASIA) values ('1', 'ACME')", "FORNECED",
+         "A tabela de FORNECEDORES já está carregada."},
+        {"BitBtn15", "insert into FAMILIAS (CODIGO, FAMILIA) values (1, 'VITAMINAS')", "FAMILIAS",
+         "A tabela de FAMÍLIAS já está carregada."},
+        {"BitBtn13", "insert into CLIENTES (ESTACAO, CODIGO) values ('00', 1)", "CLIENTES",
+         "A tabela de CLIENTES já está carregada."},
+        {"BitBtn14", "insert into MEDICOS (CRM, ESPECIALIDADE) values ('123', 'CLINICO')", "MEDICOS",
+         "A tabela de Medicos já está carregada."},
+        {"BitBtn20", "insert into COMPONEN (CODIGO, GRUPO) values ('000001', 'MP')", "COMPONEN where GRUPO = 'MP'",
+         "A tabela de Componentes já está carregada."},
+        {"BitBtn17", "insert into COMPONEN (CODIGO, GRUPO) values ('000002', 'CAP')", "COMPONEN where GRUPO = 'CAP'",
+         "A tabela de Cápsulas já está carregada."},
+        {"BitBtn23", "insert into COMPONEN (CODIGO, GRUPO) values ('000003', 'VEI')", "COMPONEN where GRUPO = 'VEI'",
+         "A tabela de Veículos já está carregada."},
+        {"BitBtn25", "insert into COMPONEN (CODIGO, GRUPO) values ('000004', 'EMB')", "COMPONEN where GRUPO = 'EMB'",
+         "A tabela de Embalagens já está carregada."},
+        {"BitBtn18", "insert into FABRIC (CODIGO, NOMEFANTASIA) values (1, 'ACME')", "FABRIC",
+         "A tabela de Fabricantes já está carregada."},
+        {"BitBtn16", "insert into TAXABAIRRO (BAIRRO) values ('CENTRO')", "TAXABAIRRO",
+         "A tabela de Bairros já está carregada."},
+        {"BitBtn19", "insert into TABPOSO (CODIGO, POSOLOGIA) values ('1', 'AO DIA')", "TABPOSO",
+         "A tabela de Posologias já está carregada."},
     };
-    exec("insert into FORMAFAR (FORMAFARMA) values ('GEL')");
-    exec("insert into TAXABAIRRO (BAIRRO) values ('CENTRO')");
-    writeLegacy("FormaFarma", formasFarmaceuticas().add({"1", "POMADA", ""}).add({"2", "XAROPE", ""}));
-    writeLegacy("Bairros", dbf::DbfWriter(0x03, {{"REGBAIRRO", 'C', 40}}).add({"VILA NOVA"}).add({"SERRA"}));
+    ASSERT_EQ(std::size(cases), migrationDefs().size());
     for (const auto& c : cases) {
-        const MigrationReport report = migrate(c.button);
-        EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded) << c.button;
-        EXPECT_EQ(report.text, w(c.message));
-        EXPECT_EQ(table->recNo(), 0) << "the legacy table stays on its first record";
+        exec(c.insert);
+        // Nothing of the legacy record is read before the check.
+        writeLegacy(findMigration(c.button)->legacyTable,
+                    dbf::DbfWriter(0x03, {{"XXXCAMPO1", 'C', 10}}).add({"1"}).add({"2"}).add({"3"}));
     }
-    EXPECT_EQ(column("select count(*) from FORMAFAR"), std::vector<std::string>{"1"});
-    EXPECT_EQ(column("select count(*) from TAXABAIRRO"), std::vector<std::string>{"1"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        preview(c.button);
+        table->Next();
+        table->Next();
+        ASSERT_EQ(table->recNo(), 2);
+        AppendCounter counter(targetOf(c.button));
+        const MigrationReport report = run(c.button);
+        EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded);
+        EXPECT_EQ(report.text, w(c.message));
+        EXPECT_EQ(report.details, "");
+        EXPECT_EQ(table->recNo(), 0) << "the legacy table stays on its first record";
+        EXPECT_FALSE(table->Eof());
+        EXPECT_EQ(counter.appends, 0);
+        EXPECT_EQ(targetOf(c.button).RecordCount(), 1);
+        EXPECT_EQ(targetOf(c.button).ChangeCount(), 0);
+        EXPECT_EQ(column(std::string("select count(*) from ") + c.rows), std::vector<std::string>{"1"});
+    }
 }
 
 TEST_F(MigrationTest, AFamilyCodeThatIsNoIntegerEndsTheBatchAndNothingReachesTheServer) {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "migrations/MigrationError.h"
 #include "target/field/Errors.h"
+#include "tests/migrations/LegacyLayouts.h"
 
 namespace mig::test {
 namespace {
@@ -12,10 +14,6 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 using Texts = std::vector<std::string>;
 
-dbf::DbfWriter capsulesTable(char minimumType = 'N') {
-    return dbf::DbfWriter(0x03, {{"EMBCODIGO", 'N', 5}, {"EMBNOMECO", 'C', 80}, {"EMBESTMIN", minimumType, 10,
-                                                                                  minimumType == 'N' ? 2 : 0}});
-}
 dbf::DbfWriter vehiclesTable() {
     return dbf::DbfWriter(0x03, {{"BASCODIGO", 'N', 5}, {"BASDESCRI", 'C', 80}, {"BASUNIDAD", 'C', 6}});
 }
@@ -28,7 +26,6 @@ TEST_F(MigrationTest, ComponentsAreNumberedAfterTheGreatestTextCode) {
         const char* button;
         Texts codes;  // given to the three new rows
     } cases[] = {
-        {"no component yet", {}, "BitBtn25", {"000001", "000002", "000003"}},
         {"codes 000001 to 000350", {"*350"}, "BitBtn17", {"000351", "000352", "000353"}},
         // The greatest text is 99, not 000123.
         {"codes 000123 and 99", {"000123", "99"}, "BitBtn23", {"000100", "000101", "000102"}},
@@ -139,6 +136,138 @@ TEST_F(MigrationTest, ACapsuleFailingAfterItsCodeLeavesAGapAndIsReported) {
               (Rows{{"000011", "PRIMEIRA"}, {"000012", "SEGUNDA"}, {"000014", "QUARTA"}, {"000015", "QUINTA"}}));
 }
 
+// The three groups numbered by the procedure, each with a legacy table of three records.
+struct NumberedGroup {
+    const char* button;
+    const char* legacyTable;
+    const char* group;
+};
+constexpr NumberedGroup kNumberedGroups[] = {
+    {"BitBtn17", "Capsulas", "CAP"},
+    {"BitBtn23", "Veiculos", "VEI"},
+    {"BitBtn25", "Embalagens", "EMB"},
+};
+
+class NumberedGroupsTest : public MigrationTest {
+protected:
+    void writeThreeRecordsEach() {
+        writeLegacy("Capsulas", capsulesTable().add({"1", "CAPSULA A", "1"}).add({"2", "CAPSULA B", "1"})
+                                    .add({"3", "CAPSULA C", "1"}));
+        writeLegacy("Veiculos", vehiclesTable().add({"1", "VEICULO A", "ml"}).add({"2", "VEICULO B", "ml"})
+                                    .add({"3", "VEICULO C", "ml"}));
+        writeLegacy("Embalagens", packagingTable().add({"1", "EMBALAGEM A"}).add({"2", "EMBALAGEM B"})
+                                      .add({"3", "EMBALAGEM C"}));
+    }
+};
+
+TEST_F(NumberedGroupsTest, AnEmptyComponentsTableRefusesEachGroupAndSaysToMigrateTheRawMaterialsFirst) {
+    writeThreeRecordsEach();
+    for (const NumberedGroup& g : kNumberedGroups) {
+        SCOPED_TRACE(g.button);
+        preview(g.button);
+        // The query comes before the legacy table is moved: a cursor moved away stays where it is.
+        table->Next();
+        table->Next();
+        AppendCounter counter(targetOf(g.button));
+        try {
+            run(g.button);
+            ADD_FAILURE() << "expected the refusal";
+        } catch (const AdvisedError& e) {
+            EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+            EXPECT_EQ(e.advice(), w("A tabela de componentes está vazia; as matérias-primas (\"Componen - QTR23\") "
+                                    "devem ser migradas primeiro."));
+        }
+        EXPECT_EQ(table->recNo(), 2);
+        EXPECT_EQ(counter.appends, 0);
+        EXPECT_EQ(targetOf(g.button).ChangeCount(), 0);
+        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"0"});
+    }
+}
+
+TEST_F(NumberedGroupsTest, AGreatestCodeThatIsNoIntegerKeepsThePlainConversionMessage) {
+    writeThreeRecordsEach();
+    // A table that holds a row has a greatest code, even an empty one.
+    for (const char* code : {"", "ABC", "000012A"}) {
+        SCOPED_TRACE(std::string("greatest code '") + code + "'");
+        exec("delete from COMPONEN");
+        exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ('") + code + "', 'MP')");
+        try {
+            migrate("BitBtn17");
+            ADD_FAILURE() << "expected the conversion failure";
+        } catch (const AdvisedError& e) {
+            ADD_FAILURE() << "advice for a table that is not empty: " << e.advice();
+        } catch (const ConversionError& e) {
+            EXPECT_EQ(e.what(), "'" + std::string(code) + "' is not a valid integer value");
+        }
+        EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
+    }
+}
+
+TEST_F(NumberedGroupsTest, RawMaterialsMigratedFirstGiveTheCodesTheOtherGroupsFollow) {
+    writeLegacy("Componen", rawMaterialsTable()
+                                .add({"42", "AMIDO", "g", "1", "1", "1", ""})
+                                .add({"1", "TALCO", "g", "1", "1", "1", ""})
+                                .add({"7", "LACTOSE", "g", "1", "1", "1", ""}));
+    writeThreeRecordsEach();
+    EXPECT_EQ(migrate("BitBtn20").text, w("Procedimento concluído."));
+    for (const NumberedGroup& g : kNumberedGroups) {
+        SCOPED_TRACE(g.button);
+        const MigrationReport report = migrate(g.button);
+        EXPECT_EQ(report.text, w("Procedimento concluído."));
+        EXPECT_EQ(report.details, "");
+    }
+    EXPECT_EQ(rows("select CODIGO, GRUPO from COMPONEN order by CODIGO"),
+              (Rows{{"000001", "MP"}, {"000007", "MP"}, {"000042", "MP"},
+                    {"000043", "CAP"}, {"000044", "CAP"}, {"000045", "CAP"},
+                    {"000046", "VEI"}, {"000047", "VEI"}, {"000048", "VEI"},
+                    {"000049", "EMB"}, {"000050", "EMB"}, {"000051", "EMB"}}));
+}
+
+TEST_F(NumberedGroupsTest, AnEmptyLegacyTableRunsTheQueryOnceAndEndsWithTheFinalMessage) {
+    exec("insert into COMPONEN (CODIGO, GRUPO) values ('000042', 'MP')");
+    writeLegacy("Capsulas", capsulesTable());
+    writeLegacy("Veiculos", vehiclesTable());
+    writeLegacy("Embalagens", packagingTable());
+    for (const NumberedGroup& g : kNumberedGroups) {
+        SCOPED_TRACE(g.button);
+        preview(g.button);
+        AppendCounter counter(targetOf(g.button));
+        const int runsBefore = dm.SQLQuery1.runs();
+        const MigrationReport report = run(g.button);
+        EXPECT_EQ(report.end, MigrationReport::End::Completed);
+        EXPECT_EQ(report.text, w("Procedimento concluído."));
+        EXPECT_EQ(dm.SQLQuery1.runs() - runsBefore, 1);
+        EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
+        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(counter.appends, 0);
+    }
+    EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
+}
+
+TEST_F(NumberedGroupsTest, AnAppendThatFailsUsesNoNumber) {
+    exec("insert into COMPONEN (CODIGO, GRUPO) values ('000020', 'MP')");
+    writeLegacy("Capsulas", capsulesTable()
+                                .add({"1", "PRIMEIRA", "1"})
+                                .add({"2", "SEGUNDA", "1"})
+                                .add({"3", "TERCEIRA", "1"})
+                                .add({"4", "QUARTA", "1"}));
+    preview("BitBtn17");
+    ClientDataSet& capsules = targetOf("BitBtn17");
+    // After the second record a row without its required code is left being filled: the third
+    // record's append must post it first, and fails.
+    EachRecord leavePendingRow([&](std::int64_t done) {
+        if (done != 2) return;
+        capsules.Append();
+        capsules.FieldByName("COMPONENTE").setText("SEM CODIGO");
+    });
+    const MigrationReport report = run("BitBtn17", &leavePendingRow);
+    EXPECT_EQ(report.details,
+              w("Registros não migrados:\nRegistro 3 (sem chave): Field 'CODIGO' must have a value\n"));
+    EXPECT_EQ(rows("select CODIGO, COMPONENTE from COMPONEN where GRUPO = 'CAP' order by CODIGO"),
+              (Rows{{"000021", "PRIMEIRA"}, {"000022", "SEGUNDA"}, {"000023", "QUARTA"}}));
+}
+
 TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
     const struct {
         const char* name;
@@ -156,23 +285,26 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
         {"greatest code no number, group empty", "('ABC', 'MP')", "BitBtn25", "'ABC' is not a valid integer value",
          true},
     };
-    writeLegacy("Capsulas", capsulesTable().add({"1", "NOVA", "1"}));
-    writeLegacy("Veiculos", vehiclesTable().add({"1", "NOVA", "ml"}));
-    writeLegacy("Embalagens", packagingTable().add({"1", "NOVA"}));
+    writeLegacy("Capsulas", capsulesTable().add({"1", "NOVA", "1"}).add({"2", "OUTRA", "1"}));
+    writeLegacy("Veiculos", vehiclesTable().add({"1", "NOVA", "ml"}).add({"2", "OUTRA", "ml"}));
+    writeLegacy("Embalagens", packagingTable().add({"1", "NOVA"}).add({"2", "OUTRA"}));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         exec("delete from COMPONEN");
         exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ") + c.codes);
         dm.SQLQuery1.setSQL("select 1 from rdb$database");
+        preview(c.button);
+        table->Next();
         try {
-            const MigrationReport report = migrate(c.button);
+            const MigrationReport report = run(c.button);
             EXPECT_FALSE(c.fails);
             EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded);
             EXPECT_EQ(report.text, w(c.message));
-            EXPECT_EQ(table->recNo(), 0);
+            EXPECT_EQ(table->recNo(), 0) << "back on the first record";
         } catch (const ConversionError& e) {
             EXPECT_TRUE(c.fails);
             EXPECT_STREQ(e.what(), c.message);
+            EXPECT_EQ(table->recNo(), 1) << "the legacy table is moved only after the query";
         }
         EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
         EXPECT_FALSE(dm.SQLQuery1.Active());

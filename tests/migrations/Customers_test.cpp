@@ -10,27 +10,28 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// The legacy customers' layout; the birth date's type varies with the case.
-dbf::DbfWriter customersTable(char birthDateType = 'D') {
-    return dbf::DbfWriter(0x83, {{"CLICODIGO", 'N', 6},
-                                 {"CLINOMECO", 'C', 50},
-                                 {"CLIENDERE", 'C', 70},
-                                 {"CLIBAIRRO", 'C', 40},
-                                 {"CLICIDADE", 'C', 30},
-                                 {"CLIESTADO", 'C', 2},
-                                 {"CLINUMCEP", 'C', 10},
-                                 {"CLINUMTEL", 'C', 30},
-                                 {"CLINUMCPF", 'C', 20},
-                                 {"CLIDOCUME", 'C', 20},
-                                 {"CLIDTNASC", birthDateType, birthDateType == 'D' ? 8 : 10},
-                                 {"CLIE_MAIL", 'C', 60},
-                                 {"CLIOBSERV", 'C', 200},
-                                 {"CLIOBSMAN", 'M'},
-                                 {"CLISEXOCL", 'C', 3},
-                                 {"CLITPDOCU", 'C', 50},
-                                 {"CLIORGEXP", 'C', 12},
-                                 {"CLIESTEXP", 'C', 2}});
+// The legacy customers' fields; the birth date's type varies with the case.
+std::vector<dbf::FieldSpec> customerFields(char birthDateType = 'D') {
+    return {{"CLICODIGO", 'N', 6},
+            {"CLINOMECO", 'C', 50},
+            {"CLIENDERE", 'C', 70},
+            {"CLIBAIRRO", 'C', 40},
+            {"CLICIDADE", 'C', 30},
+            {"CLIESTADO", 'C', 2},
+            {"CLINUMCEP", 'C', 10},
+            {"CLINUMTEL", 'C', 30},
+            {"CLINUMCPF", 'C', 20},
+            {"CLIDOCUME", 'C', 20},
+            {"CLIDTNASC", birthDateType, birthDateType == 'D' ? 8 : 10},
+            {"CLIE_MAIL", 'C', 60},
+            {"CLIOBSERV", 'C', 200},
+            {"CLIOBSMAN", 'M'},
+            {"CLISEXOCL", 'C', 3},
+            {"CLITPDOCU", 'C', 50},
+            {"CLIORGEXP", 'C', 12},
+            {"CLIESTEXP", 'C', 2}};
 }
+dbf::DbfWriter customersTable(char birthDateType = 'D') { return dbf::DbfWriter(0x83, customerFields(birthDateType)); }
 
 // A customer whose other texts follow its code.
 std::vector<dbf::Cell> customer(const std::string& code, const std::string& birth = "", const std::string& email = "",
@@ -156,6 +157,47 @@ TEST_F(MigrationTest, ABirthDateTextThatIsNoDateEndsTheRunWithNothingStored) {
         EXPECT_EQ(column("select count(*) from CLIENTES"), std::vector<std::string>{"0"});
         EXPECT_EQ(dataSet("CLIENTES").State(), DataSetState::Browse);
     }
+}
+
+TEST_F(MigrationTest, ACustomerWithoutACodeEndsTheRunAtItsPostWithNothingStored) {
+    writeLegacy("Clientes", customersTable().add(customer("1")).add(customer("")).add(customer("3")));
+    try {
+        migrate("BitBtn13");
+        FAIL() << "expected the required-field failure";
+    } catch (const DetailedError& e) {
+        EXPECT_STREQ(e.what(), "Field 'CODIGO' must have a value");
+        EXPECT_EQ(e.details(), w("A migração parou neste registro e nada foi gravado:\n"
+                                 "Registro 2 (sem chave): Field 'CODIGO' must have a value\n"));
+    }
+    EXPECT_EQ(table->recNo(), 1) << "the run ended at the second record";
+    EXPECT_EQ(column("select count(*) from CLIENTES"), std::vector<std::string>{"0"});
+    // The first customer stays cached, and counts as a row at the next press.
+    ClientDataSet& target = dataSet("CLIENTES");
+    EXPECT_EQ(target.State(), DataSetState::Browse);
+    EXPECT_EQ(target.ChangeCount(), 1);
+    EXPECT_EQ(run("BitBtn13").text, w("A tabela de CLIENTES já está carregada."));
+}
+
+TEST_F(MigrationTest, ACustomersTableMissingOneLegacyFieldEndsTheRunAtItsFirstRecord) {
+    // Every field of the layout but the legacy e-mail, which the mapping reads thirteenth.
+    std::vector<dbf::FieldSpec> fields = customerFields();
+    std::erase_if(fields, [](const dbf::FieldSpec& f) { return f.name == "CLIE_MAIL"; });
+    std::vector<dbf::Cell> record = customer("1");
+    record.erase(record.begin() + 11);
+    writeLegacy("Clientes", dbf::DbfWriter(0x83, fields).add(record).add(record));
+    try {
+        migrate("BitBtn13");
+        FAIL() << "expected the missing field";
+    } catch (const DetailedError& e) {
+        EXPECT_STREQ(e.what(), "Clientes: Field 'CLIE_MAIL' not found");
+        EXPECT_EQ(e.details(), w("A migração parou neste registro e nada foi gravado:\n"
+                                 "Registro 1 (1): Clientes: Field 'CLIE_MAIL' not found\n"));
+    }
+    EXPECT_EQ(table->recNo(), 0);
+    ClientDataSet& target = dataSet("CLIENTES");
+    EXPECT_EQ(target.State(), DataSetState::Browse);
+    EXPECT_EQ(target.RecordCount(), 0);
+    EXPECT_EQ(column("select count(*) from CLIENTES"), std::vector<std::string>{"0"});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // server holds afterwards read through a second attachment.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,38 @@ std::string w(std::string_view utf8);
 // "." ("<null>" for null). Cast decimals to text in the query to see their scale.
 std::string show(const Value& value);
 
+// Calls `onRecord` after each record of a run, with the number of records done; never stops it.
+class EachRecord : public MigrationObserver {
+public:
+    explicit EachRecord(std::function<void(std::int64_t done)> onRecord) : onRecord_(std::move(onRecord)) {}
+    void started(std::int64_t) override {}
+    bool recordDone(std::int64_t done) override {
+        onRecord_(done);
+        return true;
+    }
+    void finished() override {}
+
+private:
+    std::function<void(std::int64_t)> onRecord_;
+};
+
+// Counts the rows a dataset starts to fill (appends) while the counter lives.
+class AppendCounter {
+public:
+    explicit AppendCounter(ClientDataSet& dataSet) : dataSet_(dataSet) {
+        id_ = dataSet_.subscribe([this](DataSetEvent e) { appends += e == DataSetEvent::EditStarted ? 1 : 0; });
+    }
+    ~AppendCounter() { dataSet_.unsubscribe(id_); }
+    AppendCounter(const AppendCounter&) = delete;
+    AppendCounter& operator=(const AppendCounter&) = delete;
+
+    int appends = 0;
+
+private:
+    ClientDataSet& dataSet_;
+    int id_ = 0;
+};
+
 class MigrationTest : public ::testing::Test {
 protected:
     MigrationTest() { dm.SQLConnection1.Params().setValue("DataBase", database.path()); }
@@ -35,17 +68,31 @@ protected:
         writer.writeFiles(legacy.path() + "/" + std::string(info->fileName) + ".DBF");
     }
 
-    // Opens the pair of that migrate button as its preview does and runs the migration.
-    MigrationReport migrate(std::string_view migrateButton) {
+    // Opens the pair of that migrate button as its preview does: the legacy table on its first
+    // record, the target dataset read anew.
+    void preview(std::string_view migrateButton) {
         const MigrationDef* def = findMigration(migrateButton);
-        EXPECT_NE(def, nullptr);
+        ASSERT_NE(def, nullptr);
         table = std::make_unique<LegacyTable>(std::string(def->legacyTable),
                                               std::string(findLegacyTable(def->legacyTable)->fileName), legacy.path());
         table->Open();
         ClientDataSet& target = dm.chain(def->targetDataSet)->dataSet;
         target.Close();
         target.Open();
-        return runMigration(*def, *table, target, dm.SQLQuery1);
+    }
+    // Presses that migrate button on the pair as it stands.
+    MigrationReport run(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
+        const MigrationDef& def = *findMigration(migrateButton);
+        return runMigration(def, *table, dm.chain(def.targetDataSet)->dataSet, dm.SQLQuery1, observer);
+    }
+    // Opens the pair and runs the migration.
+    MigrationReport migrate(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
+        preview(migrateButton);
+        return run(migrateButton, observer);
+    }
+    // The target dataset of that migrate button's pair.
+    ClientDataSet& targetOf(std::string_view migrateButton) {
+        return dm.chain(findMigration(migrateButton)->targetDataSet)->dataSet;
     }
 
     ClientDataSet& dataSet(std::string_view name) { return dm.chain(name)->dataSet; }

@@ -2,28 +2,12 @@
 #include "tests/migrations/MigrationFixture.h"
 
 #include "target/field/Errors.h"
+#include "tests/migrations/LegacyLayouts.h"
 
 namespace mig::test {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-dbf::DbfWriter physiciansTable() {
-    return dbf::DbfWriter(0x03, {{"MEDCODIGO", 'N', 5},
-                                 {"MEDCRNUME", 'C', 12},
-                                 {"MEDNOMECO", 'C', 50},
-                                 {"MEDENDERE", 'C', 60},
-                                 {"MEDBAIRRO", 'C', 40},
-                                 {"MEDCIDADE", 'C', 30},
-                                 {"MEDESTADO", 'C', 2},
-                                 {"MEDNUMCEP", 'C', 10},
-                                 {"MEDNUMTEL", 'C', 30}});
-}
-
-std::vector<dbf::Cell> physician(const std::string& crm, const std::string& name,
-                                 const std::string& district = "CENTRO") {
-    return {"1", crm, name, "AV " + name, district, "RECIFE", "PE", "50000-000", "81 3333-0000"};
-}
 
 TEST_F(MigrationTest, PhysiciansWithoutARegistrationOfTwoCharactersAreCountedOutByTheFilter) {
     const std::string longDistrict = "JARDIM DAS ACACIAS DO ALTO SERRANO";  // 34 characters
@@ -49,6 +33,24 @@ TEST_F(MigrationTest, PhysiciansWithoutARegistrationOfTwoCharactersAreCountedOut
     EXPECT_EQ(dataSet("MEDICOS").RecordCount(), 2);
     EXPECT_EQ(runMigration(*findMigration("BitBtn14"), *table, dataSet("MEDICOS"), dm.SQLQuery1).text,
               w("A tabela de Medicos já está carregada."));
+}
+
+TEST_F(MigrationTest, APhysiciansTableWhoseEveryRecordIsFilteredOutAppendsNothing) {
+    writeLegacy("Medicos", physiciansTable()
+                               .add(physician("", "SEM CRM"))
+                               .add(physician("7", "UM CARACTERE"))
+                               .add(physician(" ", "UM BRANCO")));
+    preview("BitBtn14");
+    AppendCounter counter(dataSet("MEDICOS"));
+    const MigrationReport report = run("BitBtn14");
+    EXPECT_EQ(report.end, MigrationReport::End::Completed);
+    EXPECT_EQ(report.text, w("Procedimento concluído.\n"
+                             "Registros migrados: 0; deixados de fora pelo filtro: 3; não migrados: 0."));
+    EXPECT_EQ(report.details, "");
+    EXPECT_EQ(counter.appends, 0);
+    EXPECT_TRUE(table->Eof()) << "the walk went through every record";
+    EXPECT_EQ(dataSet("MEDICOS").RecordCount(), 0);
+    EXPECT_EQ(column("select count(*) from MEDICOS"), std::vector<std::string>{"0"});
 }
 
 TEST_F(MigrationTest, EveryPhysicianMigratedGivesTheBareFinalMessage) {

@@ -1,6 +1,10 @@
-// What both forms of the procedure tell the operator about a damaged legacy file, and what a
-// cancelled run leaves behind.
+// What both forms of the procedure tell the operator about a damaged legacy file, what a
+// cancelled run leaves behind, and what the dataset shows after each step of the row-by-row form.
 #include "tests/migrations/MigrationFixture.h"
+
+#include <algorithm>
+
+#include "tests/migrations/LegacyLayouts.h"
 
 namespace mig::test {
 namespace {
@@ -35,6 +39,64 @@ dbf::DbfWriter formsTable() {
     return dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}, {"GRPVALTEX", 'C', 20}});
 }
 dbf::DbfWriter districtsTable() { return dbf::DbfWriter(0x03, {{"REGBAIRRO", 'C', 40}}); }
+
+TEST_F(MigrationTest, AfterEachRowByRowStepTheDataSetShowsWhatTheServerHolds) {
+    // The server sets a value of every row it stores (a column's default, a trigger), which the
+    // dataset knows only from reading the row back.
+    exec("alter table MEDICOS alter column OBSERVACAO set default 'SEM OBSERVACAO'");
+    exec("alter table COMPONEN alter column CONTROLADA set default 'NAO'");
+    exec("create trigger TAXABAIRRO_MAIUSCULAS for TAXABAIRRO before insert as "
+         "begin new.BAIRRO = upper(new.BAIRRO); end");
+    writeLegacy("Medicos", physiciansTable()
+                               .add(physician("CRM1", "A"))
+                               .add(physician("", "SEM CRM"))
+                               .add(physician("CRM2", "B"))
+                               .add(physician("CRM3", "C")));
+    writeLegacy("Componen", rawMaterialsTable()
+                                .add({"3", "AMIDO", "g", "1", "1", "1", ""})
+                                .add({"1", "TALCO", "g", "1", "1", "1", ""})
+                                .add({"2", "LACTOSE", "g", "1", "1", "1", ""}));
+    writeLegacy("Bairros", districtsTable().add({"serra"}).add({"centro"}).add({"praia"}));
+    // Two columns compared, the first telling the rows apart; the server sets one of them.
+    const struct {
+        const char* button;
+        const char* first;
+        const char* second;
+        const char* table;  // the rows the dataset reads
+    } cases[] = {
+        {"BitBtn14", "CRM", "OBSERVACAO", "MEDICOS"},
+        {"BitBtn20", "CODIGO", "CONTROLADA", "COMPONEN where GRUPO = 'MP'"},
+        {"BitBtn16", "BAIRRO", "TAXA", "TAXABAIRRO"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        preview(c.button);
+        ClientDataSet& target = targetOf(c.button);
+        const int first = target.fieldIndex(c.first);
+        const int second = target.fieldIndex(c.second);
+        ASSERT_GE(first, 0);
+        ASSERT_GE(second, 0);
+        const std::string sql = std::string("select ") + c.first + ", " + c.second + " from " + c.table;
+        std::int64_t checked = 0;
+        EachRecord compare([&](std::int64_t done) {
+            SCOPED_TRACE("after record " + std::to_string(done));
+            EXPECT_EQ(target.ChangeCount(), 0);
+            Rows shown;
+            for (int row = 0; row < target.RecordCount(); ++row) {
+                shown.push_back({show(target.rowValue(row, first)), show(target.rowValue(row, second))});
+            }
+            Rows held = rows(sql);
+            std::sort(shown.begin(), shown.end());
+            std::sort(held.begin(), held.end());
+            EXPECT_EQ(shown, held);
+            ++checked;
+        });
+        EXPECT_EQ(run(c.button, &compare).end, MigrationReport::End::Completed);
+        EXPECT_EQ(checked, table->recordCount());
+    }
+    EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by BAIRRO"), (Texts{"CENTRO", "PRAIA", "SERRA"}));
+    EXPECT_EQ(column("select distinct OBSERVACAO from MEDICOS"), Texts{"SEM OBSERVACAO"});
+}
 
 TEST_F(MigrationTest, AnomaliesOfTheLegacyFileAreToldOnTheSecondLineAndListedInTheDetails) {
     const std::string warning = w("Atenção: o arquivo %s tem 1 problema(s) de leitura; registros ou valores podem "

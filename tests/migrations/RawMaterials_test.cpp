@@ -1,23 +1,13 @@
 // Raw materials into the components table, group MP, row by row.
 #include "tests/migrations/MigrationFixture.h"
 
-
 #include "target/field/RegionalSettings.h"
+#include "tests/migrations/LegacyLayouts.h"
 
 namespace mig::test {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-dbf::DbfWriter rawMaterialsTable() {
-    return dbf::DbfWriter(0x03, {{"MATCODIGO", 'N', 7},
-                                 {"MATNOMECO", 'C', 80},
-                                 {"MATUNICOM", 'C', 6},
-                                 {"MATFATCOR", 'N', 12, 5},
-                                 {"MATDENSID", 'N', 12, 5},
-                                 {"MATESTMIN", 'N', 10, 2},
-                                 {"MATNOMECI", 'C', 50}});
-}
 
 constexpr const char* kSelect =
     "select CODIGO, COMPONENTE, GRUPO, UNID, cast(CUSTOUNITUS as varchar(30)), cast(CUSTOUNITR as varchar(30)), "

@@ -1,12 +1,13 @@
 // The boxes as the operator sees them: a failure that leaves a handler in an error box (icon,
-// title, the period rule, details), information without an icon, and the question with Sim and
-// Não, Não the default.
+// title, the period rule, details), information without an icon, the question with Sim and
+// Não, Não the default, and the toolkit's own buttons in Portuguese.
 #include <QMessageBox>
 #include <QTimer>
 
 #include <functional>
 #include <stdexcept>
 
+#include "app/PortugueseTexts.h"
 #include "migrations/MigrationError.h"
 
 #include "tests/qt/WindowFixture.h"
@@ -97,6 +98,19 @@ private slots:
         QCOMPARE(seen.details, q("Registro 3: código repetido"));
     }
 
+    void anAdvisedFailureShowsTheAdviceOnTheLineAfterTheMessage() {
+        TForm1 form;
+        MessageBoxDialogs boxes(&form);
+        Dialogs* previous = setDialogs(&boxes);
+        const Shown seen = whileShown(
+            [&] { form.guarded([] { throw AdvisedError("'' is not a valid integer value", utf8ToWin1252("Migre antes.")); }); },
+            [](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
+        setDialogs(previous);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.text, q("'' is not a valid integer value.\nMigre antes."));
+        QCOMPARE(seen.details, QString());
+    }
+
     void informationHasNoIcon() {
         MessageBoxDialogs boxes(nullptr);
         const Shown seen = whileShown([&] { boxes.information(q("Procedimento concluído.")); },
@@ -140,6 +154,43 @@ private slots:
         QCOMPARE(seen.buttons, (QStringList{q("Não"), q("Sim")}));
         QCOMPARE(seen.defaultButton, q("Não"));
         QCOMPARE(seen.escapeButton, q("Não"));
+    }
+
+    void theDetailsButtonSpeaksPortuguese_data() {
+        QTest::addColumn<bool>("qtFile");  // Qt's translations found, or only the program's texts
+        QTest::newRow("Qt's translations") << true;
+        QTest::newRow("without them") << false;
+    }
+    void theDetailsButtonSpeaksPortuguese() {
+        QFETCH(bool, qtFile);
+        TempFolder empty;
+        const PortugueseTexts texts(qtFile ? PortugueseTexts::defaultFolder() : QString::fromStdString(empty.path()));
+        QCOMPARE(texts.qtTranslationsLoaded(), qtFile);
+        MessageBoxDialogs boxes(nullptr);
+        QString before, after;
+        for (int kind = 0; kind < 2; ++kind) {
+            whileShown(
+                [&] {
+                    if (kind == 0) {
+                        boxes.error(q("2 rows were refused"), q("Registro 3: código repetido"));
+                    } else {
+                        boxes.information(q("Procedimento concluído."), q("Registros não migrados:"));
+                    }
+                },
+                [&](QMessageBox& box) {
+                    QAbstractButton* details = nullptr;
+                    for (QAbstractButton* b : box.buttons()) {
+                        if (box.buttonRole(b) == QMessageBox::ActionRole) details = b;
+                    }
+                    QVERIFY(details);
+                    before = details->text();
+                    QTest::mouseClick(details, Qt::LeftButton);
+                    after = details->text();
+                    QTest::keyClick(&box, Qt::Key_Escape);
+                });
+            QCOMPARE(before, q("Mostrar detalhes..."));
+            QCOMPARE(after, q("Ocultar detalhes..."));
+        }
     }
 };
 

@@ -1,6 +1,7 @@
-// "Esvaziar tabela" on the lower grid: the question before anything is deleted, the table (or
-// group of the components table) that the caption above the lower grid names emptied on the
-// server and shown again, and nothing for the empty caption of start-up.
+// "Esvaziar tabela" on the lower grid: the question before anything is deleted, naming the table
+// and the rows the server holds of it, the table (or group of the components table) that the
+// caption above the lower grid names emptied on the server and shown again, and nothing for the
+// empty caption of start-up.
 #include "tests/qt/WindowFixture.h"
 
 using namespace mig;
@@ -8,9 +9,10 @@ using namespace mig::test;
 
 namespace {
 
+// The question for `caption` when the server holds 2 rows of it, as every target holds at the
+// start of each test.
 QString questionFor(const QString& caption) {
-    return q("Todos os registros de ") + caption +
-           q(" mostrados na grade serão excluídos do banco de dados.\nDeseja esvaziar a tabela?");
+    return q("2 registros de ") + caption + q(" gravados no banco de dados serão excluídos.\nDeseja esvaziar a tabela?");
 }
 
 std::vector<int> everyTargetHolds(int rows) { return std::vector<int>(kPairs.size(), rows); }
@@ -93,13 +95,49 @@ private slots:
         for (const auto& chain : bench->dm.chains()) QVERIFY(!chain->dataSet.Active());
     }
 
+    void theQuestionCountsTheRowsTheServerHolds_data() {
+        QTest::addColumn<QString>("preview");
+        QTest::addColumn<int>("pair");
+        QTest::addColumn<int>("stored");  // rows of the pair's target on the server
+        QTest::addColumn<QString>("question");
+        const QString ask = q("\nDeseja esvaziar a tabela?");
+        QTest::newRow("none") << q("BitBtn9") << 11 << 0 << q("Nenhum registro de Posologias está gravado no banco de dados.") + ask;
+        QTest::newRow("one") << q("BitBtn9") << 11 << 1 << q("1 registro de Posologias gravado no banco de dados será excluído.") + ask;
+        QTest::newRow("many") << q("BitBtn9") << 11 << 1234 << q("1234 registros de Posologias gravados no banco de dados serão excluídos.") + ask;
+        // Only the raw materials' group counts, not the capsules, vehicles and packaging beside it.
+        QTest::newRow("one group of the components") << q("BitBtn10") << 5 << 3 << q("3 registros de Componentes gravados no banco de dados serão excluídos.") + ask;
+    }
+    void theQuestionCountsTheRowsTheServerHolds() {
+        QFETCH(QString, preview);
+        QFETCH(int, pair);
+        QFETCH(int, stored);
+        QFETCH(QString, question);
+        const std::string rows = WindowBench::kTargetKinds[pair].rows;
+        bench->exec("delete from " + rows);
+        bench->click(qPrintable(preview));
+        // Rows stored after the preview, by another program: the grid does not show them.
+        bench->fillTarget(std::size_t(pair), 1, stored);
+        QCOMPARE(bench->form->DBGrid2->model()->rowCount(), 0);
+        bench->boxes.answer = false;
+        bench->chooseEmptyTable();
+        QCOMPARE(bench->boxes.boxes.size(), std::size_t(1));
+        QCOMPARE(bench->boxes.boxes[0].text, question);
+        QCOMPARE(bench->count(rows), stored);
+    }
+
     void afterCloseAllTheTableLastShownIsEmptiedAndShownAgain() {
         TForm1& form = *bench->form;
         bench->click("BitBtn9");
         bench->click("BitBtn21");
         QCOMPARE(form.Label2->text(), q("Posologias"));
+        // The grid shows nothing now; the question still says what the server holds.
+        QCOMPARE(form.DBGrid2->model()->rowCount(), 0);
+        bench->fillTarget(11, 3, 5);
         bench->boxes.answer = true;
         bench->chooseEmptyTable();
+        QCOMPARE(bench->boxes.boxes.size(), std::size_t(1));
+        QCOMPARE(bench->boxes.boxes[0].text,
+                 q("5 registros de Posologias gravados no banco de dados serão excluídos.\nDeseja esvaziar a tabela?"));
         std::vector<int> expected = everyTargetHolds(2);
         expected[11] = 0;
         QCOMPARE(bench->targetCounts(), expected);

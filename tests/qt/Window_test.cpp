@@ -227,6 +227,29 @@ private slots:
         QVERIFY(QAccessible::queryAccessibleInterface(&form) != nullptr);
     }
 
+    void assistiveTechnologyMeetsTheWindowAsAWindowNamedByItsTitle() {
+        TForm1& form = *bench->form;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), q(" Migrar dados do Quiltor para o KORVELAN 2015 ou superior"));
+        // Its controls are reached from it and keep their own roles.
+        const struct {
+            QWidget* control;
+            QAccessible::Role role;
+        } controls[] = {
+            {form.BitBtn1, QAccessible::Button}, {form.BitBtn21, QAccessible::Button},
+            {form.DBGrid2, QAccessible::Table},  {form.Label1, QAccessible::StaticText},
+        };
+        for (const auto& c : controls) {
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(c.control);
+            QVERIFY(control != nullptr);
+            QCOMPARE(control->role(), c.role);
+            QVERIFY2(window->indexOfChild(control) >= 0, qPrintable(c.control->objectName()));
+            QCOMPARE(control->parent(), window);
+        }
+    }
+
     void theWindowIsCentredWithItsCornerOnTheScreen_data() {
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QPoint>("position");

@@ -130,6 +130,8 @@ void Relay::run() {
             if (fromClient & (POLLIN | POLLHUP | POLLERR)) open = pass(client, server, cutNow, &countdown_, &requests_);
             if (open && !cutNow && (fromServer & (POLLIN | POLLHUP | POLLERR)))
                 open = pass(server, client, cutNow, nullptr, nullptr);
+            // Told before the client can see its connection close.
+            if (cutNow) cut_ = true;
             if (open && !cutNow) {
                 alive.emplace_back(client, server);
             } else {

@@ -1,13 +1,20 @@
 #include "tests/support/TestDatabase.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "target/platform/SystemPath.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -23,18 +30,30 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
+void setEnvironment(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable.
+    ::_putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value) ::setenv(name, value->c_str(), 1);
+    else ::unsetenv(name);
+#endif
+}
+
 // The embedded engine keeps its lock files in /tmp/firebird; when that folder belongs to the
 // server's user and this one may not write there, the engine is given a folder of its own.
 void useWritableLockFolder() {
+#ifndef _WIN32
     static const bool done = [] {
         if (std::getenv("FIREBIRD_LOCK") == nullptr && ::access("/tmp/firebird", F_OK) == 0 &&
             ::access("/tmp/firebird", W_OK | X_OK) != 0) {
             static TempFolder lockFolder;
-            ::setenv("FIREBIRD_LOCK", lockFolder.path().c_str(), 1);
+            setEnvironment("FIREBIRD_LOCK", lockFolder.path());
         }
         return true;
     }();
     (void)done;
+#endif
 }
 
 db::AttachParams embeddedParams(const std::string& file) {
@@ -61,37 +80,65 @@ const std::string& templateDatabase() {
 }  // namespace
 
 TempFolder::TempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/mig-test-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = buf.data();
+#ifdef _WIN32
+    const fs::path base = fs::temp_directory_path();
+#else
+    const char* tmpdir = std::getenv("TMPDIR");
+    const fs::path base = tmpdir && *tmpdir ? fs::path(tmpdir) : fs::path("/tmp");
+#endif
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = base / ("mig-test-" + std::to_string(random() % 1'000'000'000));
+        // create_directory is false when the folder is there already: try another name.
+        if (fs::create_directory(candidate)) {
+            path_ = utf8Path(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder could be made in " + utf8Path(base));
 }
 
 TempFolder::~TempFolder() {
     std::error_code ec;
-    fs::remove_all(path_, ec);
+    fs::remove_all(systemPath(path_), ec);
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
+ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
     if (const char* old = std::getenv(name)) saved_ = old;
-    ::setenv(name, value.c_str(), 1);
+    setEnvironment(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
+ScopedEnv::~ScopedEnv() { setEnvironment(name_, saved_); }
+
+const std::string& clientProblem() {
+    static const std::string problem = []() -> std::string {
+#ifdef _WIN32
+        HMODULE client = LoadLibraryW(L"fbclient.dll");
+        if (!client) return "fbclient.dll cannot be loaded (Windows error " + std::to_string(GetLastError()) + ")";
+        if (!GetProcAddress(client, "fb_get_master_interface")) return "fbclient.dll lacks fb_get_master_interface";
+#endif
+        return {};
+    }();
+    return problem;
 }
 
-TestDatabase::TestDatabase() : path_(folder_.path() + "/target.fdb") { copyTemplateTo(path_); }
+namespace {
+// Records the skip of the running test when the client library is missing.
+void skipWithoutClient() { MIG_REQUIRE_CLIENT(); }
+}  // namespace
+
+TestDatabase::TestDatabase() : path_(folder_.path() + "/target.fdb") {
+    skipWithoutClient();
+    if (clientProblem().empty()) copyTemplateTo(path_);
+}
 
 db::AttachParams TestDatabase::params() const { return embeddedParams(path_); }
 
 void TestDatabase::copyTemplateTo(const std::string& file) {
     const std::string& from = templateDatabase();
-    fs::create_directories(fs::path(file).parent_path());
-    fs::copy_file(from, file, fs::copy_options::overwrite_existing);
+    fs::create_directories(systemPath(file).parent_path());
+    fs::copy_file(systemPath(from), systemPath(file), fs::copy_options::overwrite_existing);
 }
 
 db::AttachParams serverParams() {

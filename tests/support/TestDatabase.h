@@ -24,10 +24,11 @@ private:
     std::string path_;
 };
 
-// Sets an environment variable for the life of the object, then restores it.
+// Sets an environment variable (or, given no value, removes it) for the life of the object,
+// then restores it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value);
+    ScopedEnv(const char* name, const std::optional<std::string>& value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -37,15 +38,25 @@ private:
     std::optional<std::string> saved_;
 };
 
+// Empty text when the Firebird client library can be used by this test program; else why not.
+// The Windows build loads fbclient.dll when the driver is first used, and a machine (or a Wine
+// prefix) without it runs every test that does not need it.
+const std::string& clientProblem();
+
 // A fresh embedded database holding the target tables (sql/schema.sql), empty, character set
 // WIN1252. The schema is loaded once per test program into a template that each instance copies.
+// Without the client library the test that makes one is skipped with the reason and no database
+// is made (attach() then gives null): a fixture holding one is skipped before its body runs;
+// a test body that makes one starts with MIG_REQUIRE_CLIENT().
 class TestDatabase {
 public:
     TestDatabase();
     const std::string& path() const { return path_; }  // the database file
     const std::string& folder() const { return folder_.path(); }
     db::AttachParams params() const;  // the file, SYSDBA, WIN1252, dialect 3
-    std::unique_ptr<db::Attachment> attach() const { return db::Attachment::attach(params()); }
+    std::unique_ptr<db::Attachment> attach() const {
+        return clientProblem().empty() ? db::Attachment::attach(params()) : nullptr;
+    }
 
     // Copies the empty template database to `file` (a path of this system).
     static void copyTemplateTo(const std::string& file);
@@ -69,6 +80,14 @@ bool runningUnderCi();
 void emptyServerTables();
 
 }  // namespace mig::test
+
+// In a test (or its SetUp): without the Firebird client library, skip with the reason.
+#define MIG_REQUIRE_CLIENT()                                                                    \
+    do {                                                                                        \
+        if (const std::string& migClientProblem_ = ::mig::test::clientProblem();                \
+            !migClientProblem_.empty())                                                         \
+            GTEST_SKIP() << "Needs the Firebird client library: " << migClientProblem_;         \
+    } while (0)
 
 // In a test (or its SetUp): without the loopback server, skip with a visible message when run by
 // hand, fail under CI.

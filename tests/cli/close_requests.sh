@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Close requests while a migration walks its table, on the real executable under Xvfb, its
+# controls reached by X input at their fixed places and the close requests sent as a window
+# manager sends them (WM_DELETE_WINDOW): Esc and a close request on the progress box cancel the
+# walk (the box stays until it has stopped, the final box follows, the window stays usable); a
+# close request of the main window asks whether to cancel, Não lets the walk go on, Sim cancels
+# it, and once its final box is answered the window closes and the program ends with 0. What
+# each case stored is whole: the first districts of the table, each once.
+#   close_requests.sh <Migrador> <legacy_writer> <wm_close>
+# Without Xvfb or xdotool the test is skipped (exit 77), and fails under CI.
+set -u
+exe="$1"
+writer="$2"
+wm_close="$3"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+districts=3000
+
+missing() {
+  if [ "${CI:-}" = true ]; then echo "FAIL: $* (required under CI; scripts/install-deps)"; exit 1; fi
+  echo "SKIP: $* (scripts/install-deps)"; exit 77
+}
+for tool in Xvfb xdotool isql-fb perl; do
+  command -v "$tool" >/dev/null || missing "$tool is missing"
+done
+
+work="$(mktemp -d)"
+xvfb_pid=""
+wrapper_pid=""
+failures=0
+cleanup() {
+  if [ -n "$wrapper_pid" ] && kill -0 "$wrapper_pid" 2>/dev/null; then
+    kill -KILL "$(cat "$work/pid" 2>/dev/null)" 2>/dev/null; wait "$wrapper_pid" 2>/dev/null
+  fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
+
+display=140
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1400x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$display" ] || missing "Xvfb did not start"
+export DISPLAY=":$display"
+
+bin="$work/bin"
+drive="$work/drive_c"
+db="$drive/korvelan/dados/korvelan.bd"
+mkdir -p "$bin" "$drive/korvelan/dados"
+cp "$exe" "$bin/Migrador"
+printf '%-48s %s\r\n' 'IP DO SERVIDOR CENTRAL.........................:' '' >"$bin/KORVELAN.INI"
+"$writer" "$drive/Quiltor" "$districts" 1 || { echo "FAIL: legacy_writer"; exit 1; }
+{ echo "create database '$work/empty.fdb' user 'SYSDBA' default character set WIN1252;"
+  cat "$root/sql/schema.sql"
+  echo "commit;"; } | isql-fb -q >/dev/null || { echo "FAIL: could not create the database"; exit 1; }
+
+# The X libraries' own faults under AddressSanitizer, as in end_on_signal.sh.
+if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi
+if [ -n "${LSAN_OPTIONS:-}" ]; then
+  supp=""
+  IFS=: read -ra lsan_flags <<<"$LSAN_OPTIONS"
+  for flag in "${lsan_flags[@]}"; do [[ "$flag" == suppressions=* ]] && supp="${flag#suppressions=}"; done
+  { [ -n "$supp" ] && cat "$supp"; echo "leak:libdbus-1.so"; } >"$work/lsan.supp"
+  export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$work/lsan.supp"
+fi
+
+# The program, through a wrapper that tells its own exit code from a death by a signal (200).
+start() {
+  rm -f "$work/pid"
+  cp "$work/empty.fdb" "$db"
+  (cd "$work" && KORVELAN_DRIVE_C="$drive" QT_QPA_PLATFORM=xcb PIDFILE="$work/pid" exec perl -e '
+      my $pid = fork();
+      if ($pid == 0) { exec @ARGV or exit 127; }
+      open(my $f, ">", $ENV{PIDFILE}); print $f "$pid\n"; close $f;
+      waitpid($pid, 0);
+      if ($? & 127) { printf STDERR "killed by signal %d\n", $? & 127; exit(200); }
+      exit($? >> 8);' "$bin/Migrador") >"$work/log" 2>&1 &
+  wrapper_pid=$!
+  window="$(timeout 30 xdotool search --sync --onlyvisible --name 'Migrar dados do Quiltor' 2>/dev/null | head -1)"
+  [ -n "$window" ] || { fail "the window did not show"; cat "$work/log"; return 1; }
+  sleep 1
+}
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# The boxes titled "Migrador" that are up: the progress box (the first one of the walk, its id
+# kept in $progress) and the others (a question, the final box).
+boxes() { xdotool search --onlyvisible --name '^Migrador$' 2>/dev/null; }
+any_box() { boxes | head -1 | grep .; }
+progress_up() { boxes | grep -qx "$progress"; }
+other_box() { boxes | grep -vx "$progress" | head -1 | grep .; }
+# Waits up to 10 s for a condition; prints what it printed.
+wait_for() { local i; for i in $(seq 200); do "$@" && return 0; sleep 0.05; done; return 1; }
+gone() { ! "$@" >/dev/null; }
+# A key pressed on a window, the window given the keyboard first.
+key() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key --clearmodifiers "${@:2}"; }
+
+begin_walk() {
+  click 190 435  # "Bairros - QTR42A" (BitBtn6 at 19, 416)
+  sleep 1.5
+  click 440 435  # its "=> Migrar" (BitBtn16 at 369, 416)
+  progress="$(wait_for any_box)" || { fail "no progress box"; return 1; }
+  sleep 0.5
+}
+
+# Waits for the program's end (exit code 0) and sets $stored to the number of districts stored,
+# checking they are the first ones of the table.
+end_and_count() {
+  local rc
+  for _ in $(seq 200); do kill -0 "$wrapper_pid" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$wrapper_pid" 2>/dev/null && { fail "the program did not end"; kill -KILL "$(cat "$work/pid")"; }
+  wait "$wrapper_pid"; rc=$?
+  wrapper_pid=""
+  [ "$rc" = 0 ] || { fail "exit code $rc, expected 0"; cat "$work/log"; }
+  local got expected n
+  got="$(printf 'set heading off;\nselect trim(BAIRRO) from TAXABAIRRO order by BAIRRO;\n' |
+         isql-fb -q -user SYSDBA "$db" | sed '/^[[:space:]]*$/d; s/[[:space:]]*$//')"
+  n=$(printf '%s' "$got" | grep -c .)
+  expected="$(for ((i = 0; i < n; i++)); do echo "BAIRRO $((1000000 + i))"; done)"
+  [ "$got" = "$expected" ] || fail "the $n districts stored are not the first $n records, whole and once each"
+  stored="$n"
+}
+
+# Esc or a close request on the progress box: the walk stops, the final box shows, the window
+# stays usable (a preview works afterwards).
+cancel_case() {
+  case_name="$1"
+  start || return
+  begin_walk || return
+  case "$2" in
+    esc) key "$progress" Escape ;;
+    close) "$wm_close" "$progress" ;;
+  esac
+  local final
+  final="$(wait_for other_box)" || { fail "no final box after the cancel"; return; }
+  progress_up && fail "the progress box is still up beside the final box"
+  key "$final" Return
+  wait_for gone other_box || fail "the final box did not close"
+  click 190 35   # "Formas Farmacêuticas - QTR05": the window takes input again
+  sleep 1.5
+  other_box >/dev/null && fail "an error box after the cancel"
+  "$wm_close" "$window"
+  end_and_count
+  echo "[$case_name] $stored of $districts districts stored"
+  { [ "$stored" -gt 0 ] && [ "$stored" -lt "$districts" ]; } || fail "$stored districts stored: the walk was not cancelled part way"
+}
+
+# A close request of the main window during the walk: the question; Não (Return, the default)
+# lets the walk go on; asked again, Sim (Shift+Tab to it, Space) cancels it; the final box, then
+# the window closes and the program ends.
+main_window_case() {
+  case_name="main window closed during a walk"
+  start || return
+  begin_walk || return
+  "$wm_close" "$window"
+  local question
+  question="$(wait_for other_box)" || { fail "no question after the close request"; return; }
+  progress_up || { fail "no question while the walk went on (the box that came is the final one)"; return; }
+  key "$question" Return
+  wait_for gone other_box || { fail "the question did not close on Return"; return; }
+  sleep 1
+  progress_up || { fail "the walk did not go on after Não"; return; }
+  "$wm_close" "$window"
+  question="$(wait_for other_box)" || { fail "no question after the second close request"; return; }
+  key "$question" shift+Tab space
+  local final
+  wait_for gone progress_up || { fail "the walk did not stop after Sim"; return; }
+  final="$(wait_for other_box)" || { fail "no final box after Sim"; return; }
+  key "$final" Return
+  end_and_count
+  echo "[$case_name] $stored of $districts districts stored"
+  { [ "$stored" -gt 0 ] && [ "$stored" -lt "$districts" ]; } || fail "$stored districts stored: the walk was not cancelled part way"
+}
+
+cancel_case "Esc on the progress box" esc
+cancel_case "close request on the progress box" close
+main_window_case
+
+if [ "$failures" -gt 0 ]; then echo "$failures failure(s)"; exit 1; fi
+echo "every close request was answered as the operator expects"
