@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "legacy/dbf/CodePage.h"
 #include "legacy/dbf/DbfFile.h"
 #include "target/field/Errors.h"
 #include "target/field/FieldName.h"
 #include "target/field/Win1252.h"
-#include "target/platform/CodePage.h"
 #include "target/platform/SystemPath.h"
 #include "target/platform/WindowsPath.h"
 

@@ -28,7 +28,7 @@ std::string schema() {
 
 // gfix on the server's database; its exit status.
 int gfix(const std::string& arguments, const std::string& database) {
-    const std::string command = "gfix " + arguments + " -user SYSDBA -password " + std::string(kServerPassword) + " '" +
+    const std::string command = "gfix " + arguments + " -user SYSDBA -password " + std::string(kTestPassword) + " '" +
                                 database + "' >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

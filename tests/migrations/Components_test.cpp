@@ -180,7 +180,7 @@ TEST_F(NumberedGroupsTest, AnEmptyComponentsTableRefusesEachGroupAndSaysToMigrat
         EXPECT_EQ(table->recNo(), 2);
         EXPECT_EQ(counter.appends, 0);
         EXPECT_EQ(targetOf(g.button).ChangeCount(), 0);
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"0"});
     }
 }
@@ -233,13 +233,13 @@ TEST_F(NumberedGroupsTest, AnEmptyLegacyTableRunsTheQueryOnceAndEndsWithTheFinal
         SCOPED_TRACE(g.button);
         preview(g.button);
         AppendCounter counter(targetOf(g.button));
-        const int runsBefore = dm.SQLQuery1.runs();
+        const int runsBefore = targetDb.query.runs();
         const MigrationReport report = run(g.button);
         EXPECT_EQ(report.end, MigrationReport::End::Completed);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
-        EXPECT_EQ(dm.SQLQuery1.runs() - runsBefore, 1);
-        EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(targetDb.query.runs() - runsBefore, 1);
+        EXPECT_EQ(targetDb.query.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(counter.appends, 0);
     }
     EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
@@ -292,7 +292,7 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
         SCOPED_TRACE(c.name);
         exec("delete from COMPONEN");
         exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ") + c.codes);
-        dm.SQLQuery1.setSQL("select 1 from rdb$database");
+        targetDb.query.setSQL("select 1 from rdb$database");
         preview(c.button);
         table->Next();
         try {
@@ -306,8 +306,8 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
             EXPECT_STREQ(e.what(), c.message);
             EXPECT_EQ(table->recNo(), 1) << "the legacy table is moved only after the query";
         }
-        EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(targetDb.query.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
     }
 }

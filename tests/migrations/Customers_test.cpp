@@ -130,7 +130,7 @@ TEST_F(MigrationTest, TwoCustomersWithOneCodeEndTheRunWithTheRefusedRowInTheDeta
     EXPECT_EQ(rows("select CODIGO, REFERENCIA from CLIENTES order by CODIGO"),
               (Rows{{"17", "primeiro@x"}, {"18", ""}}));
     EXPECT_EQ(dataSet("CLIENTES").ChangeCount(), 1);
-    EXPECT_EQ(runMigration(*findMigration("BitBtn13"), *table, dataSet("CLIENTES"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(*findMigration("BitBtn13"), *table, dataSet("CLIENTES"), targetDb.query).text,
               w("A tabela de CLIENTES já está carregada."));
 }
 

@@ -31,7 +31,7 @@ TEST_F(MigrationTest, PhysiciansWithoutARegistrationOfTwoCharactersAreCountedOut
                      "50000-000", "81 3333-0000", "<null>", "<null>"}}));
     // The dataset was read anew after each row; a second press finds it loaded.
     EXPECT_EQ(dataSet("MEDICOS").RecordCount(), 2);
-    EXPECT_EQ(runMigration(*findMigration("BitBtn14"), *table, dataSet("MEDICOS"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(*findMigration("BitBtn14"), *table, dataSet("MEDICOS"), targetDb.query).text,
               w("A tabela de Medicos já está carregada."));
 }
 

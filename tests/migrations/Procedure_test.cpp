@@ -187,7 +187,7 @@ TEST_F(MigrationTest, ACancelledBatchStoresNothingAndTheDataSetShowsTheServer) {
     ClientDataSet& target = dataSet("FormaFar");
     target.Open();
     StoppingObserver observer(2);
-    const MigrationReport report = runMigration(def, *table, target, dm.SQLQuery1, &observer);
+    const MigrationReport report = runMigration(def, *table, target, targetDb.query, &observer);
     EXPECT_EQ(report.end, MigrationReport::End::Cancelled);
     EXPECT_EQ(report.notReached, 3);
     EXPECT_EQ(report.text, w("A migração foi cancelada. Nenhum registro foi gravado."));
@@ -199,7 +199,7 @@ TEST_F(MigrationTest, ACancelledBatchStoresNothingAndTheDataSetShowsTheServer) {
     EXPECT_EQ(target.RecordCount(), 0);
     EXPECT_EQ(target.ChangeCount(), 0);
     // Nothing was stored: the next press runs the whole table.
-    EXPECT_EQ(runMigration(def, *table, target, dm.SQLQuery1).text, w("Procedimento concluído."));
+    EXPECT_EQ(runMigration(def, *table, target, targetDb.query).text, w("Procedimento concluído."));
     EXPECT_EQ(column("select FORMAFARMA from FORMAFAR order by 1"), (Texts{"A", "B", "C", "D", "E"}));
 }
 
@@ -216,7 +216,7 @@ TEST_F(MigrationTest, ACancelledRowByRowRunKeepsTheRowsStoredAndCountsTheRest) {
     ClientDataSet& target = dataSet("TaxaBar");
     target.Open();
     StoppingObserver observer(3);
-    const MigrationReport report = runMigration(def, *table, target, dm.SQLQuery1, &observer);
+    const MigrationReport report = runMigration(def, *table, target, targetDb.query, &observer);
     EXPECT_EQ(report.end, MigrationReport::End::Cancelled);
     EXPECT_EQ(report.migrated, 2);
     EXPECT_EQ(report.notMigrated, 1);
@@ -227,7 +227,7 @@ TEST_F(MigrationTest, ACancelledRowByRowRunKeepsTheRowsStoredAndCountsTheRest) {
     EXPECT_EQ(observer.finishes, 1);
     EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by 1"), (Texts{"A", "C"}));
     // Rows were stored: a second press finds the target loaded.
-    EXPECT_EQ(runMigration(def, *table, target, dm.SQLQuery1).text, w("A tabela de Bairros já está carregada."));
+    EXPECT_EQ(runMigration(def, *table, target, targetDb.query).text, w("A tabela de Bairros já está carregada."));
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ TEST_F(MigrationTest, ASupplierCodeIsCutToFourCharactersAndAManufacturerCodeMust
     EXPECT_EQ(column("select count(*) from FABRIC"), std::vector<std::string>{"0"});
     EXPECT_EQ(dataSet("Fabric").State(), DataSetState::Browse) << "no half-filled row is left behind";
     // The same press again: the row cached before the failure counts as a row.
-    EXPECT_EQ(runMigration(*findMigration("BitBtn18"), *table, dataSet("Fabric"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(*findMigration("BitBtn18"), *table, dataSet("Fabric"), targetDb.query).text,
               w("A tabela de Fabricantes já está carregada."));
 }
 

@@ -8,6 +8,7 @@
 
 #include "target/db/Driver.h"
 #include "target/field/Win1252.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig::test {
