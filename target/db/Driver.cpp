@@ -4,12 +4,12 @@
 #include <ibase.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <utility>
 
+#include "target/field/Calendar.h"
+#include "target/field/DecimalArithmetic.h"
 #include "target/platform/WindowsPath.h"
 
 namespace mig::db {
@@ -18,31 +18,11 @@ using namespace Firebird;
 
 namespace {
 
-// Day 0 of the program's dates (30 December 1899) as the server counts days (from 17 November
-// 1858).
+// Day 0 of the field layer's calendar (30 December 1899) as the server counts days (from 17
+// November 1858): the server's day numbers are the field layer's plus this offset.
 constexpr std::int32_t kDateOffset = 15018;
-// The server's times are in ten-thousandths of a second.
-constexpr std::int64_t kTimeUnitsPerDay = 864'000'000;
-
-constexpr std::int64_t kPow10[19] = {1LL,
-                                     10LL,
-                                     100LL,
-                                     1000LL,
-                                     10000LL,
-                                     100000LL,
-                                     1000000LL,
-                                     10000000LL,
-                                     100000000LL,
-                                     1000000000LL,
-                                     10000000000LL,
-                                     100000000000LL,
-                                     1000000000000LL,
-                                     10000000000000LL,
-                                     100000000000000LL,
-                                     1000000000000000LL,
-                                     10000000000000000LL,
-                                     100000000000000000LL,
-                                     1000000000000000000LL};
+// The server's times are in ten-thousandths of a second, the field layer's in milliseconds.
+constexpr std::uint32_t kTimeUnitsPerMs = 10;
 
 bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -323,79 +303,6 @@ std::vector<Column> describe(Client& c, IMessageMetadata* meta) {
     return cols;
 }
 
-int countDigits(std::int64_t v) {
-    std::uint64_t u = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    int d = 1;
-    while (u >= 10) {
-        u /= 10;
-        ++d;
-    }
-    return d;
-}
-
-// unscaled / 10^from as a multiple of 10^-to, rounded half away from zero. False on overflow.
-bool rescale(std::int64_t unscaled, int from, int to, std::int64_t& out) {
-    if (to >= from) {
-        const int diff = to - from;
-        if (unscaled == 0) {
-            out = 0;
-            return true;
-        }
-        if (diff > 18) return false;
-        return !__builtin_mul_overflow(unscaled, kPow10[diff], &out);
-    }
-    const int diff = from - to;
-    if (diff > 18) {
-        out = 0;  // |unscaled| < 9.3e18 is below half of 10^19
-        return true;
-    }
-    const std::int64_t p = kPow10[diff];
-    std::int64_t q = unscaled / p;
-    const std::int64_t r = unscaled % p;
-    const std::uint64_t twice = 2 * (r < 0 ? 0 - static_cast<std::uint64_t>(r) : static_cast<std::uint64_t>(r));
-    if (twice >= static_cast<std::uint64_t>(p)) q += unscaled < 0 ? -1 : 1;
-    out = q;
-    return true;
-}
-
-// A double as the decimal it is written with in 15 significant digits (1.005 stays 1.005).
-bool doubleToDecimal(double d, std::int64_t& unscaled, int& scale) {
-    if (!std::isfinite(d)) return false;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", d);  // d.dddddddddddddde[+-]xx: 15 digits
-    const char* p = buf;
-    bool negative = false;
-    if (*p == '-') {
-        negative = true;
-        ++p;
-    }
-    std::int64_t digits = 0;
-    int count = 0;
-    for (; *p && *p != 'e'; ++p) {
-        if (*p == '.') continue;
-        digits = digits * 10 + (*p - '0');
-        ++count;
-    }
-    const int exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
-    // value = digits * 10^(exponent - (count - 1))
-    int sc = (count - 1) - exponent;
-    while (sc > 0 && digits % 10 == 0) {
-        digits /= 10;
-        --sc;
-    }
-    if (sc < 0) {
-        if (-sc > 18 || __builtin_mul_overflow(digits, kPow10[-sc], &digits)) return false;
-        sc = 0;
-    }
-    if (sc > 127) {  // far below anything a parameter keeps
-        digits = 0;
-        sc = 0;
-    }
-    unscaled = negative ? -digits : digits;
-    scale = sc;
-    return true;
-}
-
 std::string decimalText(std::int64_t unscaled, int scale) {
     std::string s = std::to_string(unscaled < 0 ? 0 - static_cast<std::uint64_t>(unscaled)
                                                 : static_cast<std::uint64_t>(unscaled));
@@ -407,56 +314,9 @@ std::string decimalText(std::int64_t unscaled, int scale) {
     return s;
 }
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int daysInMonth(int y, int m) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeap(y) ? 29 : days[m - 1];
-}
-
-// Days since 17 November 1858 of a proleptic Gregorian date.
-std::int32_t civilToIsc(int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t daysFrom1970 = static_cast<std::int64_t>(era) * 146097 + doe - 719468;
-    return static_cast<std::int32_t>(daysFrom1970 + 40587);  // 1970-01-01 is day 40587
-}
-
-void iscToCivil(std::int32_t isc, int& y, unsigned& m, unsigned& d) {
-    const std::int64_t z = static_cast<std::int64_t>(isc) - 40587 + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int>(yoe + era * 400) + (m <= 2);
-}
-
-// Days since 1899-12-30 of 1 January of year 1 and of 31 December 9999.
-constexpr std::int32_t kFirstDay = -693593;
-constexpr std::int32_t kLastDay = 2958465;
-
-bool validDays(std::int32_t days) { return days >= kFirstDay && days <= kLastDay; }
-
-// A DateTime's day (since 1899-12-30) and time of day in ten-thousandths of a second; false
-// when it lies outside the years 1 to 9999.
-bool splitDateTime(double v, std::int32_t& days, std::uint32_t& units) {
-    if (!std::isfinite(v) || v < kFirstDay - 1.0 || v > kLastDay + 1.0) return false;
-    double whole = std::trunc(v);
-    auto t = static_cast<std::int64_t>(std::llround(std::fabs(v - whole) * 86400000.0)) * 10;
-    if (t >= kTimeUnitsPerDay) {
-        t -= kTimeUnitsPerDay;
-        whole += 1;
-    }
-    days = static_cast<std::int32_t>(whole);
-    units = static_cast<std::uint32_t>(t);
-    return validDays(days);
-}
+// Firebird's day number of a date of the field layer.
+ISC_DATE firebirdDay(Date date) { return date.days + kDateOffset; }
+Date dateOfFirebirdDay(ISC_DATE day) { return Date{day - kDateOffset}; }
 
 template <typename T>
 void put(unsigned char* p, T v) {
@@ -612,7 +472,7 @@ void Statement::Impl::writeScaled(std::size_t i, std::int64_t unscaled, int from
     if (!rescale(unscaled, fromScale, p.scale, v))
         throw DbError(where + "the value " + shown + " is out of range");
     if (p.scale > 0 && p.precision > 0) {
-        const std::int64_t limit = kPow10[std::min(p.precision, 18)];
+        const std::int64_t limit = powerOfTen(std::min(p.precision, kMaxPowerOfTen));
         if (v >= limit || v <= -limit)
             throw DbError(where + "the value " + shown + " has more than " +
                           std::to_string(p.precision - p.scale) +
@@ -672,15 +532,13 @@ void Statement::Impl::bindOne(ITransaction* tra, std::size_t i, const Value& v) 
             if (const auto* d = std::get_if<Decimal>(&v)) {
                 if (d->scale >= 0) return writeScaled(i, d->unscaled, d->scale);
                 std::int64_t u = 0;
-                if (-d->scale > 18 || __builtin_mul_overflow(d->unscaled, kPow10[-d->scale], &u))
-                    throw DbError(where + "the value is out of range");
+                if (!rescale(d->unscaled, d->scale, 0, u)) throw DbError(where + "the value is out of range");
                 return writeScaled(i, u, 0);
             }
             if (const auto* f = std::get_if<double>(&v)) {
-                std::int64_t u = 0;
-                int sc = 0;
-                if (!doubleToDecimal(*f, u, sc)) throw DbError(where + "the value is out of range");
-                return writeScaled(i, u, sc);
+                const std::optional<Decimal> d = decimalOfDouble(*f);
+                if (!d) throw DbError(where + "the value is out of range");
+                return writeScaled(i, d->unscaled, d->scale);
             }
             refuse(i, v);
         }
@@ -689,56 +547,51 @@ void Statement::Impl::bindOne(ITransaction* tra, std::size_t i, const Value& v) 
             double d = 0;
             if (const auto* f = std::get_if<double>(&v)) d = *f;
             else if (const auto* n = std::get_if<std::int32_t>(&v)) d = *n;
-            else if (const auto* dec = std::get_if<Decimal>(&v))
-                d = dec->scale >= 0 && dec->scale <= 18
-                        ? static_cast<double>(dec->unscaled) / static_cast<double>(kPow10[dec->scale])
-                        : static_cast<double>(dec->unscaled) * std::pow(10.0, -dec->scale);
+            else if (const auto* dec = std::get_if<Decimal>(&v)) d = decimalToDouble(*dec);
             else refuse(i, v);
             if (p.type == SqlType::Float) put<float>(dst, static_cast<float>(d));
             else put<double>(dst, d);
             return;
         }
         case SqlType::Date: {
-            std::int32_t days = 0;
-            if (const auto* d = std::get_if<Date>(&v)) days = d->days;
+            Date date;
+            if (const auto* d = std::get_if<Date>(&v)) date = *d;
             else if (const auto* dt = std::get_if<DateTime>(&v)) {
-                std::uint32_t units = 0;
-                if (!splitDateTime(dt->value, days, units)) throw DbError(where + "invalid date");
+                const auto parts = splitDateTime(dt->value);
+                if (!parts) throw DbError(where + "invalid date");
+                date = parts->date;
             } else if (const auto* ts = std::get_if<Timestamp>(&v)) {
-                if (ts->month < 1 || ts->month > 12 || ts->day < 1 ||
-                    ts->day > daysInMonth(ts->year, ts->month) || ts->year < 1)
-                    throw DbError(where + "invalid date");
-                days = civilToIsc(ts->year, ts->month, ts->day) - kDateOffset;
+                const auto civil = makeDate(ts->year, ts->month, ts->day);
+                if (!civil) throw DbError(where + "invalid date");
+                date = *civil;
             } else refuse(i, v);
-            if (!validDays(days)) throw DbError(where + "invalid date");
-            put<ISC_DATE>(dst, days + kDateOffset);
+            if (!inCalendar(date)) throw DbError(where + "invalid date");
+            put<ISC_DATE>(dst, firebirdDay(date));
             return;
         }
         case SqlType::Time: {
             const auto* t = std::get_if<Time>(&v);
             if (!t) refuse(i, v);
-            if (t->ms < 0 || t->ms >= 86'400'000) throw DbError(where + "invalid time");
-            put<ISC_TIME>(dst, static_cast<ISC_TIME>(t->ms) * 10);
+            if (t->ms < 0 || t->ms >= kMsPerDay) throw DbError(where + "invalid time");
+            put<ISC_TIME>(dst, static_cast<ISC_TIME>(t->ms) * kTimeUnitsPerMs);
             return;
         }
         case SqlType::Timestamp: {
             ISC_TIMESTAMP out{};
             if (const auto* ts = std::get_if<Timestamp>(&v)) {
-                if (ts->year < 1 || ts->year > 9999 || ts->month < 1 || ts->month > 12 || ts->day < 1 ||
-                    ts->day > daysInMonth(ts->year, ts->month) || ts->hour > 23 || ts->minute > 59 ||
-                    ts->second > 59 || ts->fraction > 9999)
+                const auto date = makeDate(ts->year, ts->month, ts->day);
+                if (!date || ts->hour > 23 || ts->minute > 59 || ts->second > 59 || ts->fraction > 9999)
                     throw DbError(where + "invalid timestamp");
-                out.timestamp_date = civilToIsc(ts->year, ts->month, ts->day);
+                out.timestamp_date = firebirdDay(*date);
                 out.timestamp_time = ((ts->hour * 60u + ts->minute) * 60u + ts->second) * 10000u + ts->fraction;
             } else if (const auto* dt = std::get_if<DateTime>(&v)) {
-                std::int32_t days = 0;
-                std::uint32_t units = 0;
-                if (!splitDateTime(dt->value, days, units)) throw DbError(where + "invalid timestamp");
-                out.timestamp_date = days + kDateOffset;
-                out.timestamp_time = units;
+                const auto parts = splitDateTime(dt->value);
+                if (!parts) throw DbError(where + "invalid timestamp");
+                out.timestamp_date = firebirdDay(parts->date);
+                out.timestamp_time = static_cast<ISC_TIME>(parts->time.ms) * kTimeUnitsPerMs;
             } else if (const auto* d = std::get_if<Date>(&v)) {
-                if (!validDays(d->days)) throw DbError(where + "invalid timestamp");
-                out.timestamp_date = d->days + kDateOffset;
+                if (!inCalendar(*d)) throw DbError(where + "invalid timestamp");
+                out.timestamp_date = firebirdDay(*d);
             } else refuse(i, v);
             put<ISC_TIMESTAMP>(dst, out);
             return;
@@ -880,7 +733,7 @@ double Statement::floating(int column) const {
         case SqlType::SmallInt:
         case SqlType::Integer:
         case SqlType::BigInt:
-            return static_cast<double>(integer(column)) / static_cast<double>(kPow10[std::min(c.scale, 18)]);
+            return decimalToDouble(Decimal{integer(column), static_cast<std::int8_t>(c.scale), 0});
         default: throw DbError("Column " + c.alias + " is not a number");
     }
 }
@@ -888,17 +741,17 @@ double Statement::floating(int column) const {
 Date Statement::date(int column) const {
     const unsigned char* p = impl_->field(column);
     const Column& c = impl_->cols[static_cast<std::size_t>(column)];
-    if (c.type == SqlType::Date) return Date{get<ISC_DATE>(p) - kDateOffset};
-    if (c.type == SqlType::Timestamp) return Date{get<ISC_TIMESTAMP>(p).timestamp_date - kDateOffset};
+    if (c.type == SqlType::Date) return dateOfFirebirdDay(get<ISC_DATE>(p));
+    if (c.type == SqlType::Timestamp) return dateOfFirebirdDay(get<ISC_TIMESTAMP>(p).timestamp_date);
     throw DbError("Column " + c.alias + " is not a date");
 }
 
 Time Statement::time(int column) const {
     const unsigned char* p = impl_->field(column);
     const Column& c = impl_->cols[static_cast<std::size_t>(column)];
-    if (c.type == SqlType::Time) return Time{static_cast<std::int32_t>(get<ISC_TIME>(p) / 10)};
+    if (c.type == SqlType::Time) return Time{static_cast<std::int32_t>(get<ISC_TIME>(p) / kTimeUnitsPerMs)};
     if (c.type == SqlType::Timestamp)
-        return Time{static_cast<std::int32_t>(get<ISC_TIMESTAMP>(p).timestamp_time / 10)};
+        return Time{static_cast<std::int32_t>(get<ISC_TIMESTAMP>(p).timestamp_time / kTimeUnitsPerMs)};
     throw DbError("Column " + c.alias + " is not a time");
 }
 
@@ -910,12 +763,10 @@ Timestamp Statement::timestamp(int column) const {
     else if (c.type == SqlType::Date) ts.timestamp_date = get<ISC_DATE>(p);
     else throw DbError("Column " + c.alias + " is not a timestamp");
     Timestamp out;
-    int y = 0;
-    unsigned m = 0, d = 0;
-    iscToCivil(ts.timestamp_date, y, m, d);
-    out.year = static_cast<std::int16_t>(y);
-    out.month = static_cast<std::uint8_t>(m);
-    out.day = static_cast<std::uint8_t>(d);
+    const CivilDate civil = civilDate(dateOfFirebirdDay(ts.timestamp_date));
+    out.year = static_cast<std::int16_t>(civil.year);
+    out.month = static_cast<std::uint8_t>(civil.month);
+    out.day = static_cast<std::uint8_t>(civil.day);
     std::uint32_t t = ts.timestamp_time;
     out.fraction = t % 10000;
     t /= 10000;

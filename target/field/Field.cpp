@@ -4,6 +4,7 @@
 
 #include "target/field/Calendar.h"
 #include "target/field/DateSyntax.h"
+#include "target/field/DecimalArithmetic.h"
 #include "target/field/Errors.h"
 #include "target/field/Messages.h"
 #include "target/field/NumberFormat.h"
