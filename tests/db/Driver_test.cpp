@@ -6,10 +6,12 @@
 #include <limits>
 #include <vector>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
+#include "target/db/DatabaseLocation.h"
 #include "target/field/DecimalArithmetic.h"
 #include "target/field/Win1252.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/SqlScript.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig::test {
@@ -400,7 +402,7 @@ TEST_F(Driver, MisuseFailsCleanly) {
 }
 
 TEST_F(Driver, ScriptSplitsAtSemicolonsOutsideTextAndComments) {
-    att->executeScript(
+    runSqlScript(*att,
         "create table T (A varchar(10));\n"
         "/* a comment; with a semicolon */\n"
         "insert into T values ('a;b'); -- another; here\n"

@@ -2,12 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 #include "target/platform/SystemPath.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/SqlScript.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,14 +18,6 @@ namespace fs = std::filesystem;
 namespace mig::test {
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The embedded engine keeps its lock files in /tmp/firebird; when that folder belongs to the
 // server's user and this one may not write there, the engine is given a folder of its own.
@@ -59,8 +49,7 @@ const std::string& templateDatabase() {
     static const std::string path = [] {
         useWritableLockFolder();
         const std::string file = folder.path() + "/template.fdb";
-        auto att = db::Attachment::create(embeddedParams(file));
-        att->executeScript(readFile(MIG_SOURCE_DIR "/sql/schema.sql"));
+        createTargetDatabase(embeddedParams(file));
         return file;
     }();
     return path;

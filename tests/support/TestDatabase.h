@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
 #include "tests/support/TempFolder.h"
 
 namespace mig::test {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig::test {
