@@ -11,6 +11,7 @@
 #include "target/field/NumberFormat.h"
 #include "target/field/NumberSyntax.h"
 #include "target/field/RegionalSettings.h"
+#include "target/field/ValueFormat.h"
 
 namespace mig {
 namespace {
@@ -501,7 +502,6 @@ Value ClientDataSet::recordValue(RowStore::Record record, int field) const {
 }
 
 Value ClientDataSet::fieldValue(int field) const {
-    if (peek_) return *peek_;
     if (filling()) return buffer_[static_cast<std::size_t>(field)];
     if (!Active() || cur_ < 0) return {};
     return recordValue(rows_[static_cast<std::size_t>(cur_)].record, field);
@@ -626,7 +626,7 @@ Value ClientDataSet::changeValue(int index, int field) const {
 }
 
 std::string ClientDataSet::changeText(int index, int field) const {
-    return textOf(field, changeValue(index, field));
+    return formatValue(changeValue(index, field), regional());
 }
 
 CachedChange ClientDataSet::change(int index) const {
@@ -658,15 +658,6 @@ Value ClientDataSet::rowValue(int row, int field) const {
     return recordValue(rows_[static_cast<std::size_t>(row)].record, field);
 }
 
-std::string ClientDataSet::textOf(int field, const Value& v) const {
-    peek_ = &v;
-    struct Reset {
-        const Value*& p;
-        ~Reset() { p = nullptr; }
-    } reset{peek_};
-    return fields_[static_cast<std::size_t>(field)]->asText();
-}
-
 std::string ClientDataSet::displayText(int row, int field) const {
     const Value v = rowValue(row, field);
     const DataSetField& f = *fields_.at(static_cast<std::size_t>(field));
@@ -677,7 +668,7 @@ std::string ClientDataSet::displayText(int row, int field) const {
         if (const auto* i = std::get_if<std::int32_t>(&v))
             return formatNumberPattern(static_cast<double>(*i), f.displayFormat(), sep);
     }
-    return textOf(field, v);
+    return formatValue(v, regional());
 }
 
 // --- notifications ---------------------------------------------------------------------------
