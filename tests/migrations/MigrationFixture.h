@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@
 #include "tests/support/TargetDb.h"
 #include "tests/support/TempFolder.h"
 #include "tools/dbf/DbfWriter.h"
+
+namespace mig {
+// A kind of master data by its name, in the tests' messages.
+inline std::ostream& operator<<(std::ostream& os, MasterData kind) { return os << masterDataName(kind); }
+}  // namespace mig
 
 namespace mig::test {
 
@@ -66,32 +72,29 @@ protected:
         writer.writeFiles(legacy.path() + "/" + std::string(info->fileName) + ".DBF");
     }
 
-    // Opens the pair of that migrate button as its preview does: the legacy table on its first
-    // record, the target dataset read anew.
-    void preview(std::string_view migrateButton) {
-        const MigrationDef* def = findMigration(migrateButton);
-        ASSERT_NE(def, nullptr);
-        table = std::make_unique<LegacyTable>(std::string(def->legacyTable),
-                                              std::string(findLegacyTable(def->legacyTable)->fileName), legacy.path());
+    // Opens the pair of that kind as its preview does: the legacy table on its first record, the
+    // target dataset read anew.
+    void preview(MasterData kind) {
+        const MigrationDef& def = migrationOf(kind);
+        table = std::make_unique<LegacyTable>(std::string(def.legacyTable),
+                                              std::string(findLegacyTable(def.legacyTable)->fileName), legacy.path());
         table->Open();
-        ClientDataSet& target = targetDb.dataSet(def->targetDataSet);
+        ClientDataSet& target = targetDb.dataSet(def.targetDataSet);
         target.Close();
         target.Open();
     }
-    // Presses that migrate button on the pair as it stands.
-    MigrationReport run(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
-        const MigrationDef& def = *findMigration(migrateButton);
+    // Runs the migration of that kind on the pair as it stands, as its migrate button does.
+    MigrationReport run(MasterData kind, MigrationObserver* observer = nullptr) {
+        const MigrationDef& def = migrationOf(kind);
         return runMigration(def, *table, targetDb.dataSet(def.targetDataSet), targetDb.query, observer);
     }
     // Opens the pair and runs the migration.
-    MigrationReport migrate(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
-        preview(migrateButton);
-        return run(migrateButton, observer);
+    MigrationReport migrate(MasterData kind, MigrationObserver* observer = nullptr) {
+        preview(kind);
+        return run(kind, observer);
     }
-    // The target dataset of that migrate button's pair.
-    ClientDataSet& targetOf(std::string_view migrateButton) {
-        return targetDb.dataSet(findMigration(migrateButton)->targetDataSet);
-    }
+    // The target dataset of that kind's pair.
+    ClientDataSet& targetOf(MasterData kind) { return targetDb.dataSet(migrationOf(kind).targetDataSet); }
 
     ClientDataSet& dataSet(std::string_view name) { return targetDb.dataSet(name); }
 
