@@ -110,6 +110,11 @@ QString emptyingQuestion(const QString& table, std::int64_t rows) {
 
 }  // namespace
 
+template <class Sender, class Signal>
+void TForm1::connectHandler(Sender* sender, Signal signal, Handler handler) {
+    connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+}
+
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
     installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
@@ -187,6 +192,14 @@ void TForm1::buildControls() {
                                       &BitBtn7, &BitBtn22, &BitBtn24, &BitBtn8, &BitBtn6, &BitBtn9};
     QPushButton** migrateMembers[] = {&BitBtn11, &BitBtn12, &BitBtn15, &BitBtn13, &BitBtn14, &BitBtn20,
                                       &BitBtn17, &BitBtn23, &BitBtn25, &BitBtn18, &BitBtn16, &BitBtn19};
+    const Handler previewHandlers[] = {&TForm1::BitBtn1Click,  &TForm1::BitBtn2Click,  &TForm1::BitBtn5Click,
+                                       &TForm1::BitBtn3Click,  &TForm1::BitBtn4Click,  &TForm1::BitBtn10Click,
+                                       &TForm1::BitBtn7Click,  &TForm1::BitBtn22Click, &TForm1::BitBtn24Click,
+                                       &TForm1::BitBtn8Click,  &TForm1::BitBtn6Click,  &TForm1::BitBtn9Click};
+    const Handler migrateHandlers[] = {&TForm1::BitBtn11Click, &TForm1::BitBtn12Click, &TForm1::BitBtn15Click,
+                                       &TForm1::BitBtn13Click, &TForm1::BitBtn14Click, &TForm1::BitBtn20Click,
+                                       &TForm1::BitBtn17Click, &TForm1::BitBtn23Click, &TForm1::BitBtn25Click,
+                                       &TForm1::BitBtn18Click, &TForm1::BitBtn16Click, &TForm1::BitBtn19Click};
     std::vector<QPushButton*> navyButtons;
     for (std::size_t i = 0; i < kPairs.size(); ++i) {
         const PairDef& pair = kPairs[i];
@@ -195,14 +208,14 @@ void TForm1::buildControls() {
         preview->setFont(roundedFont(19));
         colour(preview, kNavy);
         navyButtons.push_back(preview);
-        connect(preview, &QPushButton::clicked, this, [this, &pair] { guarded([this, &pair] { this->preview(pair); }); });
+        connectHandler(preview, &QPushButton::clicked, previewHandlers[i]);
 
         QPushButton* migrateButton = makeButton(*migrateMembers[i], pair.migrateButton, QStringLiteral("=> Migrar"));
         migrateButton->setGeometry(369, pair.rowTop, 143, 38);
         migrateButton->setFont(roundedFont(16));
         colour(migrateButton, kGreen);
         migrateButton->setEnabled(false);
-        connect(migrateButton, &QPushButton::clicked, this, [this, &pair] { guarded([this, &pair] { migrate(pair); }); });
+        connectHandler(migrateButton, &QPushButton::clicked, migrateHandlers[i]);
         migrateButtons_.push_back(migrateButton);
     }
 
@@ -213,13 +226,13 @@ void TForm1::buildControls() {
     navyButtons.push_back(BitBtn21);
     fitCaptions(navyButtons, 19);
     fitCaptions(migrateButtons_, 16);
-    connect(BitBtn21, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn21Click(); }); });
+    connectHandler(BitBtn21, &QPushButton::clicked, &TForm1::BitBtn21Click);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Esvaziartabela1 = PopupMenu1->addAction(QStringLiteral("Esvaziar tabela"));
     Esvaziartabela1->setObjectName(QStringLiteral("Esvaziartabela1"));
-    connect(Esvaziartabela1, &QAction::triggered, this, [this] { guarded([this] { Esvaziartabela1Click(); }); });
+    connectHandler(Esvaziartabela1, &QAction::triggered, &TForm1::Esvaziartabela1Click);
     DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
     // The menu opens through the guard: not at all while a handler runs.
     connect(DBGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -329,7 +342,8 @@ void TForm1::finishEnd() {
     emit ended(endCode_);
 }
 
-void TForm1::preview(const PairDef& pair) {
+void TForm1::preview(MasterData kind) {
+    const PairDef& pair = pairOf(kind);
     LegacyTable& table = legacyTable(pair.legacyTable);
     ClientDataSet& dataSet = targetDataSet(pair.targetDataSet);
     DataSetChain* chain = DM->chain(pair.targetDataSet);
@@ -351,35 +365,35 @@ void TForm1::preview(const PairDef& pair) {
     EnableMigrateButton(utf8(pair.legacyTable));
 }
 
-void TForm1::BitBtn1Click() { preview(kPairs[0]); }
-void TForm1::BitBtn2Click() { preview(kPairs[1]); }
-void TForm1::BitBtn5Click() { preview(kPairs[2]); }
-void TForm1::BitBtn3Click() { preview(kPairs[3]); }
-void TForm1::BitBtn4Click() { preview(kPairs[4]); }
-void TForm1::BitBtn10Click() { preview(kPairs[5]); }
-void TForm1::BitBtn7Click() { preview(kPairs[6]); }
-void TForm1::BitBtn22Click() { preview(kPairs[7]); }
-void TForm1::BitBtn24Click() { preview(kPairs[8]); }
-void TForm1::BitBtn8Click() { preview(kPairs[9]); }
-void TForm1::BitBtn6Click() { preview(kPairs[10]); }
-void TForm1::BitBtn9Click() { preview(kPairs[11]); }
+void TForm1::BitBtn1Click() { preview(MasterData::PharmaceuticalForms); }
+void TForm1::BitBtn2Click() { preview(MasterData::Suppliers); }
+void TForm1::BitBtn5Click() { preview(MasterData::Families); }
+void TForm1::BitBtn3Click() { preview(MasterData::Customers); }
+void TForm1::BitBtn4Click() { preview(MasterData::Physicians); }
+void TForm1::BitBtn10Click() { preview(MasterData::RawMaterials); }
+void TForm1::BitBtn7Click() { preview(MasterData::Capsules); }
+void TForm1::BitBtn22Click() { preview(MasterData::Vehicles); }
+void TForm1::BitBtn24Click() { preview(MasterData::Packaging); }
+void TForm1::BitBtn8Click() { preview(MasterData::Manufacturers); }
+void TForm1::BitBtn6Click() { preview(MasterData::Districts); }
+void TForm1::BitBtn9Click() { preview(MasterData::DosageInstructions); }
 
-void TForm1::BitBtn11Click() { migrate(kPairs[0]); }
-void TForm1::BitBtn12Click() { migrate(kPairs[1]); }
-void TForm1::BitBtn15Click() { migrate(kPairs[2]); }
-void TForm1::BitBtn13Click() { migrate(kPairs[3]); }
-void TForm1::BitBtn14Click() { migrate(kPairs[4]); }
-void TForm1::BitBtn20Click() { migrate(kPairs[5]); }
-void TForm1::BitBtn17Click() { migrate(kPairs[6]); }
-void TForm1::BitBtn23Click() { migrate(kPairs[7]); }
-void TForm1::BitBtn25Click() { migrate(kPairs[8]); }
-void TForm1::BitBtn18Click() { migrate(kPairs[9]); }
-void TForm1::BitBtn16Click() { migrate(kPairs[10]); }
-void TForm1::BitBtn19Click() { migrate(kPairs[11]); }
+void TForm1::BitBtn11Click() { migrate(MasterData::PharmaceuticalForms); }
+void TForm1::BitBtn12Click() { migrate(MasterData::Suppliers); }
+void TForm1::BitBtn15Click() { migrate(MasterData::Families); }
+void TForm1::BitBtn13Click() { migrate(MasterData::Customers); }
+void TForm1::BitBtn14Click() { migrate(MasterData::Physicians); }
+void TForm1::BitBtn20Click() { migrate(MasterData::RawMaterials); }
+void TForm1::BitBtn17Click() { migrate(MasterData::Capsules); }
+void TForm1::BitBtn23Click() { migrate(MasterData::Vehicles); }
+void TForm1::BitBtn25Click() { migrate(MasterData::Packaging); }
+void TForm1::BitBtn18Click() { migrate(MasterData::Manufacturers); }
+void TForm1::BitBtn16Click() { migrate(MasterData::Districts); }
+void TForm1::BitBtn19Click() { migrate(MasterData::DosageInstructions); }
 
-void TForm1::migrate(const PairDef& pair) {
-    const MigrationDef* def = findMigration(pair.migrateButton);
-    if (!def) throw std::logic_error("no migration for " + std::string(pair.migrateButton));
+void TForm1::migrate(MasterData kind) {
+    const PairDef& pair = pairOf(kind);
+    const MigrationDef& def = migrationOf(kind);
     MigrationReport report;
     {
         // The progress box, when the migration lasts, closes before the final message box.
@@ -389,8 +403,8 @@ void TForm1::migrate(const PairDef& pair) {
             MigrationProgress*& walk;
             ~Forget() { walk = nullptr; }
         } forget{walk_};
-        report = runMigration(*def, legacyTable(pair.legacyTable), targetDataSet(pair.targetDataSet),
-                              DM->SQLQuery1, &progress);
+        report = runMigration(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1,
+                              &progress);
     }
     // Stopped by a request to end the program: no box waits for the operator.
     if (endCode_ || EndRequests::pending() != 0) return;

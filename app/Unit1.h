@@ -53,36 +53,40 @@ public:
     LegacyGridModel& legacySource(std::string_view component) const;
     const std::vector<std::unique_ptr<LegacyTable>>& legacyTables() const { return tables_; }
 
+    // The handlers: each button and the popup entry runs its own, and the window's close runs
+    // FormClose, always through guarded(). They are virtual so that a window derived from this
+    // one (the tests') sees which handler an event runs.
     // Preview handlers.
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void BitBtn5Click();
-    void BitBtn3Click();
-    void BitBtn4Click();
-    void BitBtn10Click();
-    void BitBtn7Click();
-    void BitBtn22Click();
-    void BitBtn24Click();
-    void BitBtn8Click();
-    void BitBtn6Click();
-    void BitBtn9Click();
+    virtual void BitBtn1Click();
+    virtual void BitBtn2Click();
+    virtual void BitBtn5Click();
+    virtual void BitBtn3Click();
+    virtual void BitBtn4Click();
+    virtual void BitBtn10Click();
+    virtual void BitBtn7Click();
+    virtual void BitBtn22Click();
+    virtual void BitBtn24Click();
+    virtual void BitBtn8Click();
+    virtual void BitBtn6Click();
+    virtual void BitBtn9Click();
     // Migrate handlers.
-    void BitBtn11Click();
-    void BitBtn12Click();
-    void BitBtn15Click();
-    void BitBtn13Click();
-    void BitBtn14Click();
-    void BitBtn20Click();
-    void BitBtn17Click();
-    void BitBtn23Click();
-    void BitBtn25Click();
-    void BitBtn18Click();
-    void BitBtn16Click();
-    void BitBtn19Click();
+    virtual void BitBtn11Click();
+    virtual void BitBtn12Click();
+    virtual void BitBtn15Click();
+    virtual void BitBtn13Click();
+    virtual void BitBtn14Click();
+    virtual void BitBtn20Click();
+    virtual void BitBtn17Click();
+    virtual void BitBtn23Click();
+    virtual void BitBtn25Click();
+    virtual void BitBtn18Click();
+    virtual void BitBtn16Click();
+    virtual void BitBtn19Click();
     // "Fechar Tudo".
-    void BitBtn21Click();
-    void Esvaziartabela1Click();
-    void FormClose();
+    virtual void BitBtn21Click();
+    // "Esvaziar tabela".
+    virtual void Esvaziartabela1Click();
+    virtual void FormClose();
 
     void CloseAllTables();
     void EnableMigrateButton(const QString& key);
@@ -117,9 +121,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    using Handler = void (TForm1::*)();
+    // Connects `signal` of `sender` to the handler, run through guarded().
+    template <class Sender, class Signal>
+    void connectHandler(Sender* sender, Signal signal, Handler handler);
     void buildControls();
-    void preview(const PairDef& pair);
-    void migrate(const PairDef& pair);
+    // What the preview and migrate handlers of a kind of master data do.
+    void preview(MasterData kind);
+    void migrate(MasterData kind);
     DataSetGridModel& targetSource(DataSource& source);
     ClientDataSet& targetDataSet(std::string_view component) const;
     QPushButton* makeButton(QPushButton*& member, std::string_view name, const QString& caption);

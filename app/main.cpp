@@ -15,7 +15,7 @@
 #include "app/Unit1.h"
 #include "app/platform/EndRequests.h"
 #include "target/dataset/DataSetProvider.h"
-#include "target/db/Driver.h"
+#include "target/db/ClientLibrary.h"
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the migration benchmarks share: a folder of their own, an empty target database made
 // once from sql/schema.sql and copied for each run, the data module over such a copy, and the
-// pair of a migrate button opened as its preview opens it.
+// pair of one kind of master data opened as its preview opens it.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -9,9 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +21,7 @@
 #include "migrations/Procedure.h"
 #include "target/dataset/ChainDef.h"
 #include "target/db/SQLConnection.h"
+#include "tests/support/SqlScript.h"
 #include "tools/dbf/DbfWriter.h"
 
 namespace mig::bench {
@@ -52,12 +51,7 @@ inline const std::string& templateDatabase() {
         db::AttachParams p;
         p.database = f;
         p.user = "SYSDBA";
-        auto att = db::Attachment::create(p);
-        std::ifstream in(fs::path(__FILE__).parent_path().parent_path() / "sql/schema.sql");
-        std::stringstream schema;
-        schema << in.rdbuf();
-        att->executeScript(schema.str());
-        att.reset();
+        test::createTargetDatabase(p);
         // Without synchronous page writes the disk's latency (shared with whatever else runs)
         // stays out of both timings; each copy inherits the setting.
         (void)std::system(("gfix -user SYSDBA -write async " + f + " 2>/dev/null").c_str());
@@ -77,15 +71,16 @@ inline void writeLegacy(std::string_view component, const dbf::DbfWriter& writer
     writer.writeFiles(folder().legacy() + "/" + std::string(findLegacyTable(component)->fileName) + ".DBF");
 }
 
-// The data module over a fresh copy of the empty database, the pair of one migrate button open.
+// The data module over a fresh copy of the empty database, the pair of one kind of master data
+// open.
 struct Pair {
     const MigrationDef& def;
     TDM dm;
     LegacyTable table;
     ClientDataSet& target;
 
-    explicit Pair(std::string_view migrateButton)
-        : def(*findMigration(migrateButton)),
+    explicit Pair(MasterData kind)
+        : def(migrationOf(kind)),
           table(std::string(def.legacyTable), std::string(findLegacyTable(def.legacyTable)->fileName),
                 folder().legacy()),
           target(dm.chain(def.targetDataSet)->dataSet) {

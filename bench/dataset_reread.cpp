@@ -16,13 +16,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench/BenchRun.h"
 #include "target/dataset/DataSetChain.h"
 #include "target/db/SQLConnection.h"
+#include "tests/support/SqlScript.h"
 
 namespace {
 
@@ -45,11 +45,7 @@ struct Database {
         mig::db::AttachParams p;
         p.database = file;
         p.user = "SYSDBA";
-        auto att = mig::db::Attachment::create(p);
-        std::ifstream in(fs::path(__FILE__).parent_path().parent_path() / "sql/schema.sql");
-        std::stringstream schema;
-        schema << in.rdbuf();
-        att->executeScript(schema.str());
+        auto att = mig::test::createTargetDatabase(p);
         auto tx = att->startTransaction();
         const char* full =
             "insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, FAMILIA, UNID, CUSTOUNITUS, CUSTOUNITR, "

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
 
 namespace {
 

@@ -69,7 +69,7 @@ void BM_MigrateCustomers(benchmark::State& state) {
     writeCustomers(customers);
     for (auto _ : state) {
         state.PauseTiming();
-        auto pair = std::make_unique<Pair>("BitBtn13");
+        auto pair = std::make_unique<Pair>(MasterData::Customers);
         state.ResumeTiming();
 
         const MigrationReport report = pair->run();

@@ -53,7 +53,7 @@ void perRecord(benchmark::State& state, double seconds) {
 void BM_MigratePhysicians(benchmark::State& state) {
     writePhysicians();
     for (auto _ : state) {
-        Pair pair("BitBtn14");
+        Pair pair(MasterData::Physicians);
         const auto start = std::chrono::steady_clock::now();
         const MigrationReport report = pair.run();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -68,7 +68,7 @@ void BM_MigrateRawMaterials(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     writeRawMaterials(count);
     for (auto _ : state) {
-        Pair pair("BitBtn20");
+        Pair pair(MasterData::RawMaterials);
         const auto start = std::chrono::steady_clock::now();
         const MigrationReport report = pair.run();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "legacy/dbf/CodePage.h"
 #include "legacy/dbf/DbfFile.h"
 #include "target/field/Errors.h"
 #include "target/field/FieldName.h"
+#include "target/field/RegionalSettings.h"
+#include "target/field/ValueFormat.h"
 #include "target/field/Win1252.h"
-#include "target/platform/CodePage.h"
 #include "target/platform/SystemPath.h"
 #include "target/platform/WindowsPath.h"
 
@@ -58,15 +60,6 @@ private:
     int column_;
 };
 
-// A field holding one value, through which the grid's values are written as text.
-class LegacyTable::DetachedField : public Field {
-public:
-    explicit DetachedField(FieldDef def) : Field(std::move(def)) {}
-    Value value() const override { return held; }
-    void store(Value v) override { held = std::move(v); }
-    Value held;
-};
-
 LegacyTable::LegacyTable(std::string componentName, std::string fileName, std::string folder)
     : RecordSet(std::move(componentName)), fileName_(std::move(fileName)), folder_(std::move(folder)) {}
 
@@ -93,15 +86,12 @@ void LegacyTable::Open() {
     auto file = std::make_unique<dbf::DbfFile>(utf8Path(systemPath(folder) / systemPath(*found)), options);
 
     std::vector<std::unique_ptr<LegacyField>> fields;
-    std::vector<std::unique_ptr<DetachedField>> display;
     const dbf::DbfReader& reader = file->reader();
     for (int i = 0; i < reader.fieldCount(); ++i) {
         fields.push_back(std::make_unique<LegacyField>(defOf(reader.field(i)), *this, i));
-        display.push_back(std::make_unique<DetachedField>(defOf(reader.field(i))));
     }
     file_ = std::move(file);
     fields_ = std::move(fields);
-    display_ = std::move(display);
     lastAnomalies_.clear();
     First();
 }
@@ -113,7 +103,6 @@ void LegacyTable::Close() {
     lastCodePageName_ = codePageName();
     lastDecisionMattered_ = codePageDecisionMattered();
     fields_.clear();
-    display_.clear();
     file_.reset();
     current_ = -1;
     eof_ = true;
@@ -204,10 +193,8 @@ std::string LegacyTable::displayText(std::int64_t row, int column) const {
         return {};  // a record the file no longer holds (cut short by another program) shows empty
     }
     if (isNull(v)) return {};
-    DetachedField& probe = *display_[static_cast<std::size_t>(column)];
-    if (probe.kind() == FieldKind::Blob) return "(BLOB)";
-    probe.held = std::move(v);
-    return probe.asText();
+    if (fields_[static_cast<std::size_t>(column)]->kind() == FieldKind::Blob) return "(BLOB)";
+    return formatValue(v, regional());
 }
 
 const std::vector<dbf::Anomaly>& LegacyTable::anomalies() const {

@@ -81,7 +81,7 @@ public:
     // the empty text for it.
     std::string columnName(int column) const;
     Value valueAt(std::int64_t row, int column) const;
-    // The value as text by the field layer's rules; a binary memo shows as "(BLOB)".
+    // The value as text by the field layer's rules (formatValue); a binary memo shows as "(BLOB)".
     std::string displayText(std::int64_t row, int column) const;
 
     // What the file holds that could not be read as it stands; anomalies of values are added
@@ -102,7 +102,6 @@ public:
 
 private:
     class LegacyField;
-    class DetachedField;
     friend class LegacyField;
 
     Value currentValue(int column) const;
@@ -114,7 +113,6 @@ private:
     int codePage_ = 0;
     std::unique_ptr<dbf::DbfFile> file_;
     std::vector<std::unique_ptr<LegacyField>> fields_;
-    mutable std::vector<std::unique_ptr<DetachedField>> display_;
     std::vector<dbf::Anomaly> lastAnomalies_;
     // What the last file opened said of its code page, once it is closed.
     dbf::CodePageSource lastSource_ = dbf::CodePageSource::Recorded;

@@ -178,42 +178,46 @@ constexpr Assignment kEmbalagens[] = {
 constexpr MigrationForm kBatch = MigrationForm::Batch;
 constexpr MigrationForm kRows = MigrationForm::RowByRow;
 
-const std::array<MigrationDef, 12> kMigrations = {{
-    {"BitBtn11Click", "BitBtn11", "FormaFarma", "FormaFar",
-     "A tabela de FORMAS FARMACÊUTICAS já está carregada.", kBatch, kFormaFar, kFormaFarKey},
-    {"BitBtn12Click", "BitBtn12", "Forneced", "Fornecedor", "A tabela de FORNECEDORES já está carregada.",
-     kBatch, kForneced, kCodigoKey},
-    {"BitBtn15Click", "BitBtn15", "Familias", "Familias", "A tabela de FAMÍLIAS já está carregada.", kBatch,
-     kFamilias, kCodigoKey},
-    {"BitBtn13Click", "BitBtn13", "Clientes", "CLIENTES", "A tabela de CLIENTES já está carregada.", kBatch,
-     kClientes, kCodigoKey},
-    {"BitBtn14Click", "BitBtn14", "Medicos", "MEDICOS", "A tabela de Medicos já está carregada.", kRows,
-     kMedicos, kCrmKey, hasRegistration},
-    {"BitBtn20Click", "BitBtn20", "Componen", "COMPONEN", "A tabela de Componentes já está carregada.", kRows,
-     kComponen, kCodigoKey},
-    {"BitBtn17Click", "BitBtn17", "Capsulas", "Capsulas", "A tabela de Cápsulas já está carregada.", kRows,
-     kCapsulas, kCodigoKey, nullptr, true},
-    {"BitBtn23Click", "BitBtn23", "Veiculos", "Veiculos", "A tabela de Veículos já está carregada.", kRows,
-     kVeiculos, kCodigoKey, nullptr, true},
-    {"BitBtn25Click", "BitBtn25", "Embalagens", "Embalagens", "A tabela de Embalagens já está carregada.", kRows,
+constexpr std::array<MigrationDef, 12> kMigrations = {{
+    {MasterData::PharmaceuticalForms, "FormaFarma", "FormaFar", "A tabela de FORMAS FARMACÊUTICAS já está carregada.",
+     kBatch, kFormaFar, kFormaFarKey},
+    {MasterData::Suppliers, "Forneced", "Fornecedor", "A tabela de FORNECEDORES já está carregada.", kBatch, kForneced,
+     kCodigoKey},
+    {MasterData::Families, "Familias", "Familias", "A tabela de FAMÍLIAS já está carregada.", kBatch, kFamilias,
+     kCodigoKey},
+    {MasterData::Customers, "Clientes", "CLIENTES", "A tabela de CLIENTES já está carregada.", kBatch, kClientes,
+     kCodigoKey},
+    {MasterData::Physicians, "Medicos", "MEDICOS", "A tabela de Medicos já está carregada.", kRows, kMedicos, kCrmKey,
+     hasRegistration},
+    {MasterData::RawMaterials, "Componen", "COMPONEN", "A tabela de Componentes já está carregada.", kRows, kComponen,
+     kCodigoKey},
+    {MasterData::Capsules, "Capsulas", "Capsulas", "A tabela de Cápsulas já está carregada.", kRows, kCapsulas,
+     kCodigoKey, nullptr, true},
+    {MasterData::Vehicles, "Veiculos", "Veiculos", "A tabela de Veículos já está carregada.", kRows, kVeiculos,
+     kCodigoKey, nullptr, true},
+    {MasterData::Packaging, "Embalagens", "Embalagens", "A tabela de Embalagens já está carregada.", kRows,
      kEmbalagens, kCodigoKey, nullptr, true},
-    {"BitBtn18Click", "BitBtn18", "Fabric", "Fabric", "A tabela de Fabricantes já está carregada.", kBatch,
-     kFabric, kCodigoKey},
-    {"BitBtn16Click", "BitBtn16", "Bairros", "TaxaBar", "A tabela de Bairros já está carregada.", kRows,
-     kTaxaBar, kBairroKey},
-    {"BitBtn19Click", "BitBtn19", "Posologias", "TabPoso", "A tabela de Posologias já está carregada.", kRows,
+    {MasterData::Manufacturers, "Fabric", "Fabric", "A tabela de Fabricantes já está carregada.", kBatch, kFabric,
+     kCodigoKey},
+    {MasterData::Districts, "Bairros", "TaxaBar", "A tabela de Bairros já está carregada.", kRows, kTaxaBar,
+     kBairroKey},
+    {MasterData::DosageInstructions, "Posologias", "TabPoso", "A tabela de Posologias já está carregada.", kRows,
      kTabPoso, kCodigoKey},
 }};
+
+// The table stands in the order of the kinds, so that a kind finds its migration by its place.
+constexpr bool inOrderOfTheKinds() {
+    for (std::size_t i = 0; i < kMasterData.size(); ++i) {
+        if (kMigrations[i].kind != kMasterData[i]) return false;
+    }
+    return true;
+}
+static_assert(inOrderOfTheKinds());
 
 }  // namespace
 
 std::span<const MigrationDef> migrationDefs() { return kMigrations; }
 
-const MigrationDef* findMigration(std::string_view migrateButton) {
-    for (const MigrationDef& m : kMigrations) {
-        if (m.migrateButton == migrateButton) return &m;
-    }
-    return nullptr;
-}
+const MigrationDef& migrationOf(MasterData kind) { return kMigrations[static_cast<std::size_t>(kind)]; }
 
 }  // namespace mig

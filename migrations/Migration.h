@@ -1,11 +1,14 @@
 #pragma once
-// A migration as data: its handler, legacy table, target dataset, already-loaded message, form,
-// ordered field mapping and (physicians only) record filter. One procedure runs them all.
+// A migration as data: the kind of master data it moves, its legacy table, target dataset,
+// already-loaded message, form, ordered field mapping and (physicians only) record filter. One
+// procedure (Procedure.h) runs them all.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "migrations/MasterData.h"
 
 namespace mig {
 
@@ -51,8 +54,7 @@ struct Assignment {
 };
 
 struct MigrationDef {
-    std::string_view handler;        // "BitBtn11Click"
-    std::string_view migrateButton;  // "BitBtn11"
+    MasterData kind = MasterData::PharmaceuticalForms;
     std::string_view legacyTable;    // "FormaFarma"
     std::string_view targetDataSet;  // "FormaFar"
     std::string_view alreadyLoaded;  // UTF-8
@@ -67,9 +69,9 @@ struct MigrationDef {
     bool numbersRows = false;
 };
 
-// The twelve migrations, in the order of the main window's rows.
+// The twelve migrations, in the order of the main window's rows (that of kMasterData).
 std::span<const MigrationDef> migrationDefs();
-// The migration of that migrate button ("BitBtn11"); nullptr when none.
-const MigrationDef* findMigration(std::string_view migrateButton);
+// The migration of that kind of master data.
+const MigrationDef& migrationOf(MasterData kind);
 
 }  // namespace mig

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "target/platform/CodePage.h"
+#include "legacy/dbf/CodePage.h"
 
 namespace mig::dbf {
 namespace {

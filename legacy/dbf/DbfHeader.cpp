@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "legacy/dbf/CodePage.h"
 #include "target/field/Errors.h"
-#include "target/platform/CodePage.h"
 
 namespace mig::dbf {
 namespace {

@@ -9,11 +9,11 @@
 #include <limits>
 #include <optional>
 
+#include "legacy/dbf/CodePage.h"
 #include "legacy/dbf/CodePageEvidence.h"
 #include "target/field/Calendar.h"
 #include "target/field/Errors.h"
 #include "target/field/FieldName.h"
-#include "target/platform/CodePage.h"
 
 namespace mig::dbf {
 namespace {

@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include "target/dataset/ValueCodec.h"
+#include "target/field/DecimalArithmetic.h"
 #include "target/field/Errors.h"
 #include "target/field/FieldName.h"
 #include "target/field/Messages.h"
 #include "target/field/NumberFormat.h"
 #include "target/field/NumberSyntax.h"
 #include "target/field/RegionalSettings.h"
+#include "target/field/ValueFormat.h"
 
 namespace mig {
 namespace {
@@ -53,12 +55,6 @@ bool accepts(FieldKind declared, FieldKind packet) {
 std::string_view withoutTrailingBlanks(std::string_view s) {
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
-}
-
-std::int64_t pow10(int n) {
-    std::int64_t p = 1;
-    while (n-- > 0) p *= 10;
-    return p;
 }
 
 // The value a new row starts with, from the declared default (written with a point).
@@ -506,7 +502,6 @@ Value ClientDataSet::recordValue(RowStore::Record record, int field) const {
 }
 
 Value ClientDataSet::fieldValue(int field) const {
-    if (peek_) return *peek_;
     if (filling()) return buffer_[static_cast<std::size_t>(field)];
     if (!Active() || cur_ < 0) return {};
     return recordValue(rows_[static_cast<std::size_t>(cur_)].record, field);
@@ -573,43 +568,20 @@ Decimal ClientDataSet::fitDecimal(const DataSetField& f, Decimal d) {
     const int scale = f.size();
     const int precision = f.precision();
     const Decimal written = d;
-    bool overflow = false;
-    if (d.scale > scale) {
-        // Rounded half away from zero to the field's decimals.
-        const int drop = d.scale - scale;
-        if (drop > 18) {
-            d.unscaled = 0;
-        } else {
-            const std::int64_t div = pow10(drop);
-            std::int64_t q = d.unscaled / div;
-            const std::int64_t r = d.unscaled % div;
-            const std::int64_t away = r < 0 ? -r : r;
-            if (away >= div - away) q += d.unscaled < 0 ? -1 : 1;
-            d.unscaled = q;
-        }
-    } else if (d.scale < scale) {
-        for (int k = d.scale; k < scale && !overflow; ++k) {
-            if (d.unscaled > INT64_MAX / 10 || d.unscaled < INT64_MIN / 10) overflow = true;
-            else d.unscaled *= 10;
-        }
-    }
-    d.scale = static_cast<std::int8_t>(scale);
-    if (!overflow && precision > 0 && precision <= 18) {
-        const std::int64_t limit = pow10(precision);
-        overflow = d.unscaled >= limit || d.unscaled <= -limit;
+    std::int64_t unscaled = 0;
+    bool overflow = !rescale(d.unscaled, d.scale, scale, unscaled);
+    if (!overflow && precision > 0 && precision <= kMaxPowerOfTen) {
+        const std::int64_t limit = powerOfTen(precision);
+        overflow = unscaled >= limit || unscaled <= -limit;
     }
     if (overflow) {
         const char sep = regional().decimalSeparator;
-        const std::int64_t most = precision > 0 && precision <= 18 ? pow10(precision) - 1 : INT64_MAX;
+        const std::int64_t most = precision > 0 && precision <= kMaxPowerOfTen ? powerOfTen(precision) - 1 : INT64_MAX;
         const std::string high = formatDecimal(Decimal{most, static_cast<std::int8_t>(scale), 0}, sep);
         const std::string low = formatDecimal(Decimal{-most, static_cast<std::int8_t>(scale), 0}, sep);
         throw ConversionError(msg::formatMessage(msg::kOutOfRange, {formatDecimal(written, sep), f.name(), low, high}));
     }
-    std::int64_t u = d.unscaled < 0 ? -d.unscaled : d.unscaled;
-    int digits = 1;
-    while (u >= 10) { u /= 10; ++digits; }
-    d.digits = static_cast<std::int8_t>(digits);
-    return d;
+    return Decimal{unscaled, static_cast<std::int8_t>(scale), static_cast<std::int8_t>(countDigits(unscaled))};
 }
 
 // --- apply -----------------------------------------------------------------------------------
@@ -654,7 +626,7 @@ Value ClientDataSet::changeValue(int index, int field) const {
 }
 
 std::string ClientDataSet::changeText(int index, int field) const {
-    return textOf(field, changeValue(index, field));
+    return formatValue(changeValue(index, field), regional());
 }
 
 CachedChange ClientDataSet::change(int index) const {
@@ -686,15 +658,6 @@ Value ClientDataSet::rowValue(int row, int field) const {
     return recordValue(rows_[static_cast<std::size_t>(row)].record, field);
 }
 
-std::string ClientDataSet::textOf(int field, const Value& v) const {
-    peek_ = &v;
-    struct Reset {
-        const Value*& p;
-        ~Reset() { p = nullptr; }
-    } reset{peek_};
-    return fields_[static_cast<std::size_t>(field)]->asText();
-}
-
 std::string ClientDataSet::displayText(int row, int field) const {
     const Value v = rowValue(row, field);
     const DataSetField& f = *fields_.at(static_cast<std::size_t>(field));
@@ -705,7 +668,7 @@ std::string ClientDataSet::displayText(int row, int field) const {
         if (const auto* i = std::get_if<std::int32_t>(&v))
             return formatNumberPattern(static_cast<double>(*i), f.displayFormat(), sep);
     }
-    return textOf(field, v);
+    return formatValue(v, regional());
 }
 
 // --- notifications ---------------------------------------------------------------------------

@@ -128,7 +128,7 @@ public:
     void setChangeTag(int index, std::int64_t tag) { changes_.at(static_cast<std::size_t>(index)).tag = tag; }
     std::int64_t changeTag(int index) const { return changes_.at(static_cast<std::size_t>(index)).tag; }
     // The value of a field in a cached change: now for new and changed rows, as read for deleted
-    // ones; and that value as text (the field's own text conversion).
+    // ones; and that value as text (formatValue, as the field's asText writes it).
     Value changeValue(int index, int field) const;
     std::string changeText(int index, int field) const;
 
@@ -186,8 +186,6 @@ private:
     Value fieldValue(int field) const;
     void storeField(int field, Value v);
     Value recordValue(RowStore::Record record, int field) const;
-    // The field's own text conversion applied to a value of that field.
-    std::string textOf(int field, const Value& v) const;
     // A decimal brought to the field's scale (rounded half away from zero), refused when its
     // integer part has more digits than the field's precision minus scale allow.
     static Decimal fitDecimal(const DataSetField& field, Decimal d);
@@ -221,8 +219,6 @@ private:
     std::vector<Row> readingRows_;
     std::vector<Binding> bindings_;
     RecordBuilder builder_;
-
-    mutable const Value* peek_ = nullptr;  // the value textOf converts
 
     std::vector<std::pair<int, Listener>> listeners_;
     int nextListener_ = 1;

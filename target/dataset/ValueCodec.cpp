@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "target/field/DecimalArithmetic.h"
+
 namespace mig {
 namespace {
 
@@ -16,13 +18,6 @@ T getPod(std::string_view bytes) {
     T v{};
     std::memcpy(&v, bytes.data(), sizeof v);
     return v;
-}
-
-int countDigits(std::int64_t v) {
-    std::uint64_t u = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    int n = 1;
-    while (u >= 10) { u /= 10; ++n; }
-    return n;
 }
 
 // Each alternative a kind may be handed, turned into the kind's own.

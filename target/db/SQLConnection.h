@@ -2,7 +2,7 @@
 // The data module's connection to the successor's database (`SQLConnection1`): its stored
 // properties, its ordered name=value parameter list, and the one attachment of the run, opened
 // on demand with the current parameters. The driver library, its entry function and the
-// vendor library are configuration values only: the driver of Driver.h stands in their place.
+// vendor library are configuration values only: the driver of Attachment.h stands in their place.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
 
 namespace mig::db {
 

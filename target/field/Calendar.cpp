@@ -36,6 +36,8 @@ std::optional<Date> makeDate(int year, int month, int day) {
     return Date{static_cast<std::int32_t>(days + kUnixToDay0)};
 }
 
+bool inCalendar(Date date) { return date.days >= kFirstDay && date.days <= kLastDay; }
+
 CivilDate civilDate(Date date) {
     const std::int64_t z = static_cast<std::int64_t>(date.days) - kUnixToDay0 + 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;

@@ -20,6 +20,8 @@ int daysInMonth(int year, int month);  // 0 for a month outside 1..12
 
 // The date of that year, month and day when it exists in years 1 to 9999.
 std::optional<Date> makeDate(int year, int month, int day);
+// Whether the day lies in years 1 to 9999.
+bool inCalendar(Date date);
 CivilDate civilDate(Date date);
 
 std::optional<Time> makeTime(int hour, int minute, int second, int ms);

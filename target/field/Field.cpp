@@ -4,11 +4,13 @@
 
 #include "target/field/Calendar.h"
 #include "target/field/DateSyntax.h"
+#include "target/field/DecimalArithmetic.h"
 #include "target/field/Errors.h"
 #include "target/field/Messages.h"
 #include "target/field/NumberFormat.h"
 #include "target/field/NumberSyntax.h"
 #include "target/field/RegionalSettings.h"
+#include "target/field/ValueFormat.h"
 
 namespace mig {
 namespace {
@@ -71,24 +73,7 @@ std::string textOf(const Value& v) {
 
 bool Field::isNull() const { return mig::isNull(value()); }
 
-std::string Field::asText() const {
-    const Value v = value();
-    const RegionalSettings& rs = regional();
-    struct Writer {
-        const RegionalSettings& rs;
-        std::string operator()(std::monostate) const { return {}; }
-        std::string operator()(const std::string& s) const { return s; }
-        std::string operator()(std::int32_t i) const { return formatInteger(i); }
-        std::string operator()(double d) const { return formatGeneralFloat(d, rs); }
-        std::string operator()(const Decimal& d) const { return formatDecimal(d, rs.decimalSeparator); }
-        std::string operator()(Date d) const { return formatDate(d, rs); }
-        std::string operator()(Time t) const { return formatTime(t, rs); }
-        std::string operator()(DateTime d) const { return formatDateTime(d, rs); }
-        std::string operator()(const Timestamp& t) const { return formatTimestamp(t, rs); }
-        std::string operator()(bool b) const { return b ? "True" : "False"; }
-    };
-    return std::visit(Writer{rs}, v);
-}
+std::string Field::asText() const { return formatValue(value(), regional()); }
 
 std::int32_t Field::asInteger() const {
     const FieldKind k = kind();

@@ -37,7 +37,7 @@ public:
     int precision() const { return def_.precision; }
 
     bool isNull() const;
-    std::string asText() const;      // empty field -> ""
+    std::string asText() const;      // formatValue of the value under regional(); empty field -> ""
     std::int32_t asInteger() const;  // throws ConversionError with the system's messages
     double asFloat() const;
     void setText(std::string_view text);  // converts by the field's kind; keeps the old value on failure

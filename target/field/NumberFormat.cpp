@@ -4,12 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace mig {
 namespace {
-
-__extension__ typedef __int128 Int128;
 
 // A magnitude as decimal digits: value = 0.d[0]d[1]... * 10^point, so `point` digits stand
 // before the decimal separator (negative: zeros after it first). No leading zeros; count 0 is zero.
@@ -270,62 +267,6 @@ std::string formatNumberPattern(const Decimal& value, std::string_view pattern, 
     Digits x;
     digitsOf(value, x);
     return writePattern(p, x, decimalSeparator);
-}
-
-double decimalToDouble(const Decimal& value) {
-    constexpr std::int64_t kExact = std::int64_t{1} << 53;
-    if (value.scale >= 0 && value.scale <= 22 && value.unscaled > -kExact && value.unscaled < kExact) {
-        // Both operands are exact doubles, so one division rounds correctly.
-        static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        return static_cast<double>(value.unscaled) / kPow10[value.scale];
-    }
-    char buf[48];
-    char* p = std::to_chars(buf, buf + 24, value.unscaled).ptr;
-    *p++ = 'e';
-    p = std::to_chars(p, buf + sizeof buf, -static_cast<int>(value.scale)).ptr;
-    double result = 0;
-    std::from_chars(buf, p, result, std::chars_format::scientific);
-    return result;
-}
-
-bool roundHalfEven(double value, std::int32_t& out) {
-    if (!(value > -2147483649.0 && value < 2147483648.0)) return false;
-    const double lower = std::floor(value);
-    const double rest = value - lower;  // exact
-    double result = lower;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(lower, 2.0) != 0)) result = lower + 1;
-    if (result < -2147483648.0 || result > 2147483647.0) return false;
-    out = static_cast<std::int32_t>(result);
-    return true;
-}
-
-bool roundHalfEven(const Decimal& value, std::int32_t& out) {
-    Int128 result = 0;
-    if (value.scale <= 0) {
-        result = value.unscaled;
-        for (int s = value.scale; s < 0; ++s) {
-            result *= 10;
-            if (result > std::numeric_limits<std::int64_t>::max() || result < std::numeric_limits<std::int64_t>::min())
-                return false;
-        }
-    } else if (value.scale > 36) {
-        result = 0;  // |value| < 10^-18
-    } else {
-        Int128 divisor = 1;
-        for (int s = 0; s < value.scale; ++s) divisor *= 10;
-        const Int128 u = value.unscaled;
-        Int128 q = u / divisor;
-        Int128 r = u % divisor;  // same sign as u
-        const Int128 twice = (r < 0 ? -r : r) * 2;
-        if (twice > divisor || (twice == divisor && q % 2 != 0)) q += u < 0 ? -1 : 1;
-        result = q;
-    }
-    if (result < std::numeric_limits<std::int32_t>::min() || result > std::numeric_limits<std::int32_t>::max())
-        return false;
-    out = static_cast<std::int32_t>(result);
-    return true;
 }
 
 }  // namespace mig

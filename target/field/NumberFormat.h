@@ -43,12 +43,4 @@ inline std::string formatNumberPattern(const Decimal& value, std::string_view pa
     return formatNumberPattern(value, pattern, s.decimalSeparator);
 }
 
-// Decimal to double, correctly rounded.
-double decimalToDouble(const Decimal& value);
-
-// Rounding to the nearest integer with a tie going to the even neighbour. False when the
-// result does not fit 32 bits (or the value is not a number).
-bool roundHalfEven(double value, std::int32_t& out);
-bool roundHalfEven(const Decimal& value, std::int32_t& out);
-
 }  // namespace mig

@@ -7,7 +7,7 @@
 
 #include "app/Config.h"
 #include "target/platform/SystemPath.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/TempFolder.h"
 
 namespace mig {
 namespace {

@@ -4,7 +4,7 @@
 #include "target/dataset/ClientDataSet.h"
 #include "target/dataset/DataSetProvider.h"
 #include "target/field/Errors.h"
-#include "tests/dataset/TargetDb.h"
+#include "tests/support/TargetDb.h"
 
 namespace mig {
 namespace {

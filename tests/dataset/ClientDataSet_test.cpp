@@ -7,7 +7,7 @@
 #include "target/field/Errors.h"
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
-#include "tests/dataset/TargetDb.h"
+#include "tests/support/TargetDb.h"
 
 namespace mig {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "target/field/Errors.h"
-#include "tests/dataset/TargetDb.h"
+#include "tests/support/TargetDb.h"
 
 namespace mig {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "legacy/LegacyTable.h"
 #include "target/field/Errors.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/TempFolder.h"
 #include "tools/dbf/DbfWriter.h"
 
 namespace mig::test {

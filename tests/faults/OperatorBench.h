@@ -16,7 +16,8 @@
 #include "app/Dialogs.h"
 #include "app/UDM.h"
 #include "app/Unit1.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TestServer.h"
 #include "tools/dbf/DbfWriter.h"
 
 namespace mig::test {

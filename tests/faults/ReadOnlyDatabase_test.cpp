@@ -8,27 +8,19 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/faults/OperatorBench.h"
+#include "tests/support/SqlScript.h"
 
 namespace mig::test {
 namespace {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-std::string schema() {
-    std::ifstream in(MIG_SOURCE_DIR "/sql/schema.sql", std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // gfix on the server's database; its exit status.
 int gfix(const std::string& arguments, const std::string& database) {
-    const std::string command = "gfix " + arguments + " -user SYSDBA -password " + std::string(kServerPassword) + " '" +
+    const std::string command = "gfix " + arguments + " -user SYSDBA -password " + std::string(kTestPassword) + " '" +
                                 database + "' >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -42,7 +34,7 @@ protected:
         ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
         db::AttachParams p = serverParams();
         p.database = database;
-        db::Attachment::create(p)->executeScript(schema());
+        createTargetDatabase(p);
         ASSERT_EQ(gfix("-mode read_only", database), 0) << "gfix could not set " << database << " read-only";
         bench.configureServer("127.0.0.1");
         bench.dm.SQLConnection1.Params().setValue("DataBase", database);

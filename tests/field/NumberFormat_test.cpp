@@ -1,5 +1,4 @@
-// The general float format, the integer and decimal texts, the fixed patterns and the
-// rounding to integers, row by row.
+// The general float format, the integer and decimal texts and the fixed patterns, row by row.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -154,70 +153,6 @@ TEST(DisplayPattern, DecimalValuesRoundExactly) {
     EXPECT_EQ(formatNumberPattern(Decimal{1005, 3, 4}, "0.00", ','), "1,01");
     EXPECT_EQ(formatNumberPattern(Decimal{-12345678, 8, 8}, "0.00", ','), "-0,12");
     EXPECT_EQ(formatNumberPattern(Decimal{7, 0, 1}, "0.0000", '.'), "7.0000");
-}
-
-struct RoundRow {
-    double value;
-    std::int32_t expected;
-};
-
-TEST(RoundHalfEven, FloatTable) {
-    const RoundRow rows[] = {
-        {2.5, 2},   {3.5, 4},   {-2.5, -2}, {-3.5, -4}, {0.5, 0},  {1.5, 2},
-        {2.4999999, 2}, {2.5000001, 3}, {-0.5, 0}, {7, 7},
-        {2147483647.4, 2147483647}, {-2147483648.5, std::numeric_limits<std::int32_t>::min()},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.value);
-        std::int32_t got = -99;
-        ASSERT_TRUE(roundHalfEven(row.value, got));
-        EXPECT_EQ(got, row.expected);
-    }
-}
-
-TEST(RoundHalfEven, RefusesWhatDoesNotFit32Bits) {
-    std::int32_t got = 0;
-    EXPECT_FALSE(roundHalfEven(2147483647.5, got));
-    EXPECT_FALSE(roundHalfEven(-2147483648.6, got));
-    EXPECT_FALSE(roundHalfEven(1e300, got));
-    EXPECT_FALSE(roundHalfEven(std::numeric_limits<double>::quiet_NaN(), got));
-    EXPECT_FALSE(roundHalfEven(std::numeric_limits<double>::infinity(), got));
-    EXPECT_FALSE(roundHalfEven(Decimal{21474836475, 1, 11}, got));
-}
-
-struct DecimalRoundRow {
-    Decimal value;
-    std::int32_t expected;
-};
-
-TEST(RoundHalfEven, DecimalTable) {
-    const DecimalRoundRow rows[] = {
-        {{25, 1, 2}, 2},
-        {{35, 1, 2}, 4},
-        {{-25, 1, 2}, -2},
-        {{-35, 1, 2}, -4},
-        {{251, 2, 3}, 3},
-        {{-50, 2, 2}, 0},
-        {{500000000000000000, 18, 18}, 0},
-        {{600000000000000000, 18, 18}, 1},
-        {{6000000000000000000, 19, 19}, 1},  // beyond 64-bit powers of ten
-        {{42, 0, 2}, 42},
-        {{21474836474, 1, 11}, 2147483647},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.expected);
-        std::int32_t got = -99;
-        ASSERT_TRUE(roundHalfEven(row.value, got));
-        EXPECT_EQ(got, row.expected);
-    }
-}
-
-TEST(DecimalToDouble, IsCorrectlyRounded) {
-    EXPECT_EQ(decimalToDouble({105, 2, 3}), 1.05);
-    EXPECT_EQ(decimalToDouble({-50, 2, 2}), -0.5);
-    EXPECT_EQ(decimalToDouble({123456789012345678, 8, 18}), 1234567890.12345678);
-    EXPECT_EQ(decimalToDouble({1, 30, 30}), 1e-30);
-    EXPECT_EQ(decimalToDouble({12, -3, 2}), 12000.0);
 }
 
 }  // namespace

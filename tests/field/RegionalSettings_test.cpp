@@ -7,7 +7,7 @@
 
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/ScopedEnv.h"
 
 #ifdef _WIN32
 #include <windows.h>

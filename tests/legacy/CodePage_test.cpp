@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "legacy/dbf/CodePage.h"
 #include "legacy/dbf/DbfReader.h"
 #include "target/field/Errors.h"
 #include "target/field/Win1252.h"
-#include "target/platform/CodePage.h"
 #include "tests/legacy/LegacyFixtures.h"
 #include "tools/dbf/DbfWriter.h"
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "legacy/LegacyTable.h"
+#include "legacy/dbf/CodePage.h"
 #include "legacy/dbf/DbfFile.h"
 #include "target/field/Calendar.h"
 #include "target/field/Errors.h"
 #include "target/field/Win1252.h"
-#include "target/platform/CodePage.h"
 #include "tests/legacy/LegacyFixtures.h"
 
 namespace mig::dbf {

@@ -20,7 +20,8 @@
 #include "target/field/Calendar.h"
 #include "target/field/Value.h"
 #include "target/platform/SystemPath.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 #include "tools/dbf/DbfWriter.h"
 
 namespace mig {

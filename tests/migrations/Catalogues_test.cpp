@@ -21,7 +21,7 @@ TEST_F(MigrationTest, PharmaceuticalFormsGoInOneBatchWithTextsCutToTheirFields) 
                                   .add({"1", w("CÁPSULA"), "30 DIAS"})
                                   .add({"2", w("CREME DERMATOLÓGICO"), "90 DIAS DE VALIDADE"})
                                   .addDeleted({"3", "APAGADA", "X"}));
-    const MigrationReport report = migrate("BitBtn11");
+    const MigrationReport report = migrate(MasterData::PharmaceuticalForms);
     EXPECT_EQ(report.text, w("Procedimento concluído."));
     EXPECT_EQ(report.details, "");
     EXPECT_EQ(rows("select FORMAFARMA, VALIDADE, CUSTOFIXO from FORMAFAR order by FORMAFARMA"),
@@ -34,8 +34,8 @@ TEST_F(MigrationTest, PharmaceuticalFormsGoInOneBatchWithTextsCutToTheirFields) 
 TEST_F(MigrationTest, AnEmptyLegacyTableEndsWithTheFinalMessageInBothForms) {
     writeLegacy("FormaFarma", formasFarmaceuticas());
     writeLegacy("Bairros", dbf::DbfWriter(0x03, {{"REGBAIRRO", 'C', 40}}));
-    EXPECT_EQ(migrate("BitBtn11").text, w("Procedimento concluído."));
-    EXPECT_EQ(migrate("BitBtn16").text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::PharmaceuticalForms).text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::Districts).text, w("Procedimento concluído."));
     EXPECT_EQ(column("select count(*) from FORMAFAR"), std::vector<std::string>{"0"});
 }
 
@@ -43,59 +43,59 @@ TEST_F(MigrationTest, ALoadedTargetGetsItsMessageAndNothingElse) {
     // Each target holds one row; its legacy table holds three records, and the cursor stands on
     // the last one when the migrate button is pressed.
     const struct {
-        const char* button;
+        MasterData kind;
         const char* insert;
         const char* rows;  // the target's rows on the server
         const char* message;
     } cases[] = {
-        {"BitBtn11", "insert into FORMAFAR (FORMAFARMA) values ('GEL')", "FORMAFAR",
+        {MasterData::PharmaceuticalForms, "insert into FORMAFAR (FORMAFARMA) values ('GEL')", "FORMAFAR",
          "A tabela de FORMAS FARMACÊUTICAS já está carregada."},
-        {"BitBtn12", "insert into FORNECED (CODIGO, NOMEFANTASIA) values ('1', 'ACME')", "FORNECED",
+        {MasterData::Suppliers, "insert into FORNECED (CODIGO, NOMEFANTASIA) values ('1', 'ACME')", "FORNECED",
          "A tabela de FORNECEDORES já está carregada."},
-        {"BitBtn15", "insert into FAMILIAS (CODIGO, FAMILIA) values (1, 'VITAMINAS')", "FAMILIAS",
+        {MasterData::Families, "insert into FAMILIAS (CODIGO, FAMILIA) values (1, 'VITAMINAS')", "FAMILIAS",
          "A tabela de FAMÍLIAS já está carregada."},
-        {"BitBtn13", "insert into CLIENTES (ESTACAO, CODIGO) values ('00', 1)", "CLIENTES",
+        {MasterData::Customers, "insert into CLIENTES (ESTACAO, CODIGO) values ('00', 1)", "CLIENTES",
          "A tabela de CLIENTES já está carregada."},
-        {"BitBtn14", "insert into MEDICOS (CRM, ESPECIALIDADE) values ('123', 'CLINICO')", "MEDICOS",
+        {MasterData::Physicians, "insert into MEDICOS (CRM, ESPECIALIDADE) values ('123', 'CLINICO')", "MEDICOS",
          "A tabela de Medicos já está carregada."},
-        {"BitBtn20", "insert into COMPONEN (CODIGO, GRUPO) values ('000001', 'MP')", "COMPONEN where GRUPO = 'MP'",
+        {MasterData::RawMaterials, "insert into COMPONEN (CODIGO, GRUPO) values ('000001', 'MP')", "COMPONEN where GRUPO = 'MP'",
          "A tabela de Componentes já está carregada."},
-        {"BitBtn17", "insert into COMPONEN (CODIGO, GRUPO) values ('000002', 'CAP')", "COMPONEN where GRUPO = 'CAP'",
+        {MasterData::Capsules, "insert into COMPONEN (CODIGO, GRUPO) values ('000002', 'CAP')", "COMPONEN where GRUPO = 'CAP'",
          "A tabela de Cápsulas já está carregada."},
-        {"BitBtn23", "insert into COMPONEN (CODIGO, GRUPO) values ('000003', 'VEI')", "COMPONEN where GRUPO = 'VEI'",
+        {MasterData::Vehicles, "insert into COMPONEN (CODIGO, GRUPO) values ('000003', 'VEI')", "COMPONEN where GRUPO = 'VEI'",
          "A tabela de Veículos já está carregada."},
-        {"BitBtn25", "insert into COMPONEN (CODIGO, GRUPO) values ('000004', 'EMB')", "COMPONEN where GRUPO = 'EMB'",
+        {MasterData::Packaging, "insert into COMPONEN (CODIGO, GRUPO) values ('000004', 'EMB')", "COMPONEN where GRUPO = 'EMB'",
          "A tabela de Embalagens já está carregada."},
-        {"BitBtn18", "insert into FABRIC (CODIGO, NOMEFANTASIA) values (1, 'ACME')", "FABRIC",
+        {MasterData::Manufacturers, "insert into FABRIC (CODIGO, NOMEFANTASIA) values (1, 'ACME')", "FABRIC",
          "A tabela de Fabricantes já está carregada."},
-        {"BitBtn16", "insert into TAXABAIRRO (BAIRRO) values ('CENTRO')", "TAXABAIRRO",
+        {MasterData::Districts, "insert into TAXABAIRRO (BAIRRO) values ('CENTRO')", "TAXABAIRRO",
          "A tabela de Bairros já está carregada."},
-        {"BitBtn19", "insert into TABPOSO (CODIGO, POSOLOGIA) values ('1', 'AO DIA')", "TABPOSO",
+        {MasterData::DosageInstructions, "insert into TABPOSO (CODIGO, POSOLOGIA) values ('1', 'AO DIA')", "TABPOSO",
          "A tabela de Posologias já está carregada."},
     };
     ASSERT_EQ(std::size(cases), migrationDefs().size());
     for (const auto& c : cases) {
         exec(c.insert);
         // Nothing of the legacy record is read before the check.
-        writeLegacy(findMigration(c.button)->legacyTable,
+        writeLegacy(migrationOf(c.kind).legacyTable,
                     dbf::DbfWriter(0x03, {{"XXXCAMPO1", 'C', 10}}).add({"1"}).add({"2"}).add({"3"}));
     }
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.button);
-        preview(c.button);
+        SCOPED_TRACE(c.kind);
+        preview(c.kind);
         table->Next();
         table->Next();
         ASSERT_EQ(table->recNo(), 2);
-        AppendCounter counter(targetOf(c.button));
-        const MigrationReport report = run(c.button);
+        AppendCounter counter(targetOf(c.kind));
+        const MigrationReport report = run(c.kind);
         EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded);
         EXPECT_EQ(report.text, w(c.message));
         EXPECT_EQ(report.details, "");
         EXPECT_EQ(table->recNo(), 0) << "the legacy table stays on its first record";
         EXPECT_FALSE(table->Eof());
         EXPECT_EQ(counter.appends, 0);
-        EXPECT_EQ(targetOf(c.button).RecordCount(), 1);
-        EXPECT_EQ(targetOf(c.button).ChangeCount(), 0);
+        EXPECT_EQ(targetOf(c.kind).RecordCount(), 1);
+        EXPECT_EQ(targetOf(c.kind).ChangeCount(), 0);
         EXPECT_EQ(column(std::string("select count(*) from ") + c.rows), std::vector<std::string>{"1"});
     }
 }
@@ -106,7 +106,7 @@ TEST_F(MigrationTest, AFamilyCodeThatIsNoIntegerEndsTheBatchAndNothingReachesThe
                                 .add({"2A", "VITAMINAS"})
                                 .add({"3", "HORMONIOS"}));
     try {
-        migrate("BitBtn15");
+        migrate(MasterData::Families);
         FAIL() << "expected the conversion failure";
     } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "'2A' is not a valid integer value for field 'CODIGO'");
@@ -124,7 +124,7 @@ TEST_F(MigrationTest, FamiliesStoreTheirCodeAsAnInteger) {
     writeLegacy("Familias", dbf::DbfWriter(0x03, {{"ACTCODIGO", 'C', 5}, {"ACTDESCRI", 'C', 40}})
                                 .add({"007", "ANALGESICOS E ANTITERMICOS DE USO ORAL"})
                                 .add({" 12", "VITAMINAS"}));
-    EXPECT_EQ(migrate("BitBtn15").text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::Families).text, w("Procedimento concluído."));
     // FAMILIA keeps its first 30 characters; the blank that ends them goes when the row is stored.
     EXPECT_EQ(rows("select cast(CODIGO as varchar(11)), FAMILIA, MARGEM from FAMILIAS order by CODIGO"),
               (Rows{{"7", "ANALGESICOS E ANTITERMICOS DE", "<null>"}, {"12", "VITAMINAS", "<null>"}}));
@@ -142,7 +142,7 @@ TEST_F(MigrationTest, EveryDistrictIsStoredWithTheFeeThreeFiftyWhateverTheDecima
                                    .add({w("JARDIM AMÉRICA")})
                                    .add({"CENTRO"})
                                    .add({"VILA DOS PESCADORES DA PRAIA GRANDE DO NORTE"}));
-        EXPECT_EQ(migrate("BitBtn16").text, w("Procedimento concluído."));
+        EXPECT_EQ(migrate(MasterData::Districts).text, w("Procedimento concluído."));
         EXPECT_EQ(rows("select BAIRRO, cast(TAXA as varchar(20)) from TAXABAIRRO order by BAIRRO"),
                   (Rows{{"CENTRO", "3.50"},
                         {w("JARDIM AMÉRICA"), "3.50"},
@@ -156,7 +156,7 @@ TEST_F(MigrationTest, ADistrictRefusedByTheServerIsReportedWhileTheLaterOnesAreS
                                .add({"CENTRO"})
                                .add({"SERRA"})
                                .add({"PRAIA"}));
-    const MigrationReport report = migrate("BitBtn16");
+    const MigrationReport report = migrate(MasterData::Districts);
     EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by BAIRRO"),
               (std::vector<std::string>{"CENTRO", "PRAIA", "SERRA"}));
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
@@ -174,7 +174,7 @@ TEST_F(MigrationTest, DosageInstructionsAreCutToTheirFields) {
                                   .languageDriver(0x03)
                                   .add({"1234567", std::string(300, 'x')})
                                   .add({"2", w("Tomar 1 cápsula ao dia")}));
-    EXPECT_EQ(migrate("BitBtn19").text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::DosageInstructions).text, w("Procedimento concluído."));
     EXPECT_EQ(rows("select CODIGO, char_length(POSOLOGIA), POSOLOGIA from TABPOSO order by CODIGO"),
               (Rows{{"123456", "255", std::string(255, 'x')}, {"2", "22", w("Tomar 1 cápsula ao dia")}}));
 }

@@ -23,13 +23,13 @@ TEST_F(MigrationTest, ComponentsAreNumberedAfterTheGreatestTextCode) {
     const struct {
         const char* name;
         std::vector<std::string> present;  // codes already in the table, any group
-        const char* button;
+        MasterData kind;
         Texts codes;  // given to the three new rows
     } cases[] = {
-        {"codes 000001 to 000350", {"*350"}, "BitBtn17", {"000351", "000352", "000353"}},
+        {"codes 000001 to 000350", {"*350"}, MasterData::Capsules, {"000351", "000352", "000353"}},
         // The greatest text is 99, not 000123.
-        {"codes 000123 and 99", {"000123", "99"}, "BitBtn23", {"000100", "000101", "000102"}},
-        {"more than six digits", {"1234567"}, "BitBtn17", {"1234568", "1234569", "1234570"}},
+        {"codes 000123 and 99", {"000123", "99"}, MasterData::Vehicles, {"000100", "000101", "000102"}},
+        {"more than six digits", {"1234567"}, MasterData::Capsules, {"1234568", "1234569", "1234570"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -46,7 +46,7 @@ TEST_F(MigrationTest, ComponentsAreNumberedAfterTheGreatestTextCode) {
         writeLegacy("Capsulas", capsulesTable().add({"1", "A", "1"}).add({"2", "B", "1"}).add({"3", "C", "1"}));
         writeLegacy("Veiculos", vehiclesTable().add({"1", "A", "ml"}).add({"2", "B", "ml"}).add({"3", "C", "ml"}));
         writeLegacy("Embalagens", packagingTable().add({"1", "A"}).add({"2", "B"}).add({"3", "C"}));
-        const MigrationReport report = migrate(c.button);
+        const MigrationReport report = migrate(c.kind);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
         EXPECT_EQ(column("select CODIGO from COMPONEN where COMPONENTE in ('A', 'B', 'C') order by COMPONENTE"),
                   c.codes);
@@ -67,9 +67,9 @@ TEST_F(MigrationTest, CapsulesVehiclesAndPackagingCarryTheirConstantsAndLegacyTe
     writeLegacy("Capsulas", capsulesTable().add({"9", "CAPSULA 0 AZUL", "500"}).add({"8", "CAPSULA 1", ""}));
     writeLegacy("Veiculos", vehiclesTable().add({"9", name75, "FRASCO"}).add({"8", "CREME BASE", "g"}));
     writeLegacy("Embalagens", packagingTable().add({"9", "POTE 100 G"}));
-    for (const char* button : {"BitBtn20", "BitBtn17", "BitBtn23", "BitBtn25"}) {
-        SCOPED_TRACE(button);
-        const MigrationReport report = migrate(button);
+    for (MasterData kind : {MasterData::RawMaterials, MasterData::Capsules, MasterData::Vehicles, MasterData::Packaging}) {
+        SCOPED_TRACE(kind);
+        const MigrationReport report = migrate(kind);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
         EXPECT_EQ(report.details, "");
     }
@@ -126,7 +126,7 @@ TEST_F(MigrationTest, ACapsuleFailingAfterItsCodeLeavesAGapAndIsReported) {
                                 .add({"3", "TERCEIRA", "abc"})
                                 .add({"4", "QUARTA", "4"})
                                 .add({"5", "QUINTA", "5"}));
-    const MigrationReport report = migrate("BitBtn17");
+    const MigrationReport report = migrate(MasterData::Capsules);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                              "Registros migrados: 4; deixados de fora pelo filtro: 0; não migrados: 1."));
     EXPECT_EQ(report.details,
@@ -138,14 +138,14 @@ TEST_F(MigrationTest, ACapsuleFailingAfterItsCodeLeavesAGapAndIsReported) {
 
 // The three groups numbered by the procedure, each with a legacy table of three records.
 struct NumberedGroup {
-    const char* button;
+    MasterData kind;
     const char* legacyTable;
     const char* group;
 };
 constexpr NumberedGroup kNumberedGroups[] = {
-    {"BitBtn17", "Capsulas", "CAP"},
-    {"BitBtn23", "Veiculos", "VEI"},
-    {"BitBtn25", "Embalagens", "EMB"},
+    {MasterData::Capsules, "Capsulas", "CAP"},
+    {MasterData::Vehicles, "Veiculos", "VEI"},
+    {MasterData::Packaging, "Embalagens", "EMB"},
 };
 
 class NumberedGroupsTest : public MigrationTest {
@@ -163,14 +163,14 @@ protected:
 TEST_F(NumberedGroupsTest, AnEmptyComponentsTableRefusesEachGroupAndSaysToMigrateTheRawMaterialsFirst) {
     writeThreeRecordsEach();
     for (const NumberedGroup& g : kNumberedGroups) {
-        SCOPED_TRACE(g.button);
-        preview(g.button);
+        SCOPED_TRACE(g.kind);
+        preview(g.kind);
         // The query comes before the legacy table is moved: a cursor moved away stays where it is.
         table->Next();
         table->Next();
-        AppendCounter counter(targetOf(g.button));
+        AppendCounter counter(targetOf(g.kind));
         try {
-            run(g.button);
+            run(g.kind);
             ADD_FAILURE() << "expected the refusal";
         } catch (const AdvisedError& e) {
             EXPECT_STREQ(e.what(), "'' is not a valid integer value");
@@ -179,8 +179,8 @@ TEST_F(NumberedGroupsTest, AnEmptyComponentsTableRefusesEachGroupAndSaysToMigrat
         }
         EXPECT_EQ(table->recNo(), 2);
         EXPECT_EQ(counter.appends, 0);
-        EXPECT_EQ(targetOf(g.button).ChangeCount(), 0);
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(targetOf(g.kind).ChangeCount(), 0);
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"0"});
     }
 }
@@ -193,7 +193,7 @@ TEST_F(NumberedGroupsTest, AGreatestCodeThatIsNoIntegerKeepsThePlainConversionMe
         exec("delete from COMPONEN");
         exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ('") + code + "', 'MP')");
         try {
-            migrate("BitBtn17");
+            migrate(MasterData::Capsules);
             ADD_FAILURE() << "expected the conversion failure";
         } catch (const AdvisedError& e) {
             ADD_FAILURE() << "advice for a table that is not empty: " << e.advice();
@@ -210,10 +210,10 @@ TEST_F(NumberedGroupsTest, RawMaterialsMigratedFirstGiveTheCodesTheOtherGroupsFo
                                 .add({"1", "TALCO", "g", "1", "1", "1", ""})
                                 .add({"7", "LACTOSE", "g", "1", "1", "1", ""}));
     writeThreeRecordsEach();
-    EXPECT_EQ(migrate("BitBtn20").text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::RawMaterials).text, w("Procedimento concluído."));
     for (const NumberedGroup& g : kNumberedGroups) {
-        SCOPED_TRACE(g.button);
-        const MigrationReport report = migrate(g.button);
+        SCOPED_TRACE(g.kind);
+        const MigrationReport report = migrate(g.kind);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
         EXPECT_EQ(report.details, "");
     }
@@ -230,16 +230,16 @@ TEST_F(NumberedGroupsTest, AnEmptyLegacyTableRunsTheQueryOnceAndEndsWithTheFinal
     writeLegacy("Veiculos", vehiclesTable());
     writeLegacy("Embalagens", packagingTable());
     for (const NumberedGroup& g : kNumberedGroups) {
-        SCOPED_TRACE(g.button);
-        preview(g.button);
-        AppendCounter counter(targetOf(g.button));
-        const int runsBefore = dm.SQLQuery1.runs();
-        const MigrationReport report = run(g.button);
+        SCOPED_TRACE(g.kind);
+        preview(g.kind);
+        AppendCounter counter(targetOf(g.kind));
+        const int runsBefore = targetDb.query.runs();
+        const MigrationReport report = run(g.kind);
         EXPECT_EQ(report.end, MigrationReport::End::Completed);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
-        EXPECT_EQ(dm.SQLQuery1.runs() - runsBefore, 1);
-        EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(targetDb.query.runs() - runsBefore, 1);
+        EXPECT_EQ(targetDb.query.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(counter.appends, 0);
     }
     EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
@@ -252,8 +252,8 @@ TEST_F(NumberedGroupsTest, AnAppendThatFailsUsesNoNumber) {
                                 .add({"2", "SEGUNDA", "1"})
                                 .add({"3", "TERCEIRA", "1"})
                                 .add({"4", "QUARTA", "1"}));
-    preview("BitBtn17");
-    ClientDataSet& capsules = targetOf("BitBtn17");
+    preview(MasterData::Capsules);
+    ClientDataSet& capsules = targetOf(MasterData::Capsules);
     // After the second record a row without its required code is left being filled: the third
     // record's append must post it first, and fails.
     EachRecord leavePendingRow([&](std::int64_t done) {
@@ -261,7 +261,7 @@ TEST_F(NumberedGroupsTest, AnAppendThatFailsUsesNoNumber) {
         capsules.Append();
         capsules.FieldByName("COMPONENTE").setText("SEM CODIGO");
     });
-    const MigrationReport report = run("BitBtn17", &leavePendingRow);
+    const MigrationReport report = run(MasterData::Capsules, &leavePendingRow);
     EXPECT_EQ(report.details,
               w("Registros não migrados:\nRegistro 3 (sem chave): Field 'CODIGO' must have a value\n"));
     EXPECT_EQ(rows("select CODIGO, COMPONENTE from COMPONEN where GRUPO = 'CAP' order by CODIGO"),
@@ -272,17 +272,17 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
     const struct {
         const char* name;
         const char* codes;  // rows inserted before the run: code and group
-        const char* button;
+        MasterData kind;
         const char* message;  // already-loaded message, or the failure's
         bool fails;
     } cases[] = {
-        {"capsules loaded", "('000005', 'CAP')", "BitBtn17", "A tabela de Cápsulas já está carregada.", false},
-        {"vehicles loaded", "('000005', 'VEI')", "BitBtn23", "A tabela de Veículos já está carregada.", false},
-        {"packaging loaded", "('000005', 'EMB')", "BitBtn25", "A tabela de Embalagens já está carregada.", false},
+        {"capsules loaded", "('000005', 'CAP')", MasterData::Capsules, "A tabela de Cápsulas já está carregada.", false},
+        {"vehicles loaded", "('000005', 'VEI')", MasterData::Vehicles, "A tabela de Veículos já está carregada.", false},
+        {"packaging loaded", "('000005', 'EMB')", MasterData::Packaging, "A tabela de Embalagens já está carregada.", false},
         // A greatest code that is no number fails first, loaded group or not.
-        {"greatest code no number, group loaded", "('ABC', 'CAP')", "BitBtn17", "'ABC' is not a valid integer value",
+        {"greatest code no number, group loaded", "('ABC', 'CAP')", MasterData::Capsules, "'ABC' is not a valid integer value",
          true},
-        {"greatest code no number, group empty", "('ABC', 'MP')", "BitBtn25", "'ABC' is not a valid integer value",
+        {"greatest code no number, group empty", "('ABC', 'MP')", MasterData::Packaging, "'ABC' is not a valid integer value",
          true},
     };
     writeLegacy("Capsulas", capsulesTable().add({"1", "NOVA", "1"}).add({"2", "OUTRA", "1"}));
@@ -292,11 +292,11 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
         SCOPED_TRACE(c.name);
         exec("delete from COMPONEN");
         exec(std::string("insert into COMPONEN (CODIGO, GRUPO) values ") + c.codes);
-        dm.SQLQuery1.setSQL("select 1 from rdb$database");
-        preview(c.button);
+        targetDb.query.setSQL("select 1 from rdb$database");
+        preview(c.kind);
         table->Next();
         try {
-            const MigrationReport report = run(c.button);
+            const MigrationReport report = run(c.kind);
             EXPECT_FALSE(c.fails);
             EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded);
             EXPECT_EQ(report.text, w(c.message));
@@ -306,8 +306,8 @@ TEST_F(MigrationTest, TheGreatestCodeIsReadBeforeTheAlreadyLoadedCheck) {
             EXPECT_STREQ(e.what(), c.message);
             EXPECT_EQ(table->recNo(), 1) << "the legacy table is moved only after the query";
         }
-        EXPECT_EQ(dm.SQLQuery1.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
-        EXPECT_FALSE(dm.SQLQuery1.Active());
+        EXPECT_EQ(targetDb.query.SQL(), "Select Max(CODIGO) as MaiorCodigo from componen");
+        EXPECT_FALSE(targetDb.query.Active());
         EXPECT_EQ(column("select count(*) from COMPONEN"), Texts{"1"});
     }
 }

@@ -62,7 +62,7 @@ TEST_F(MigrationTest, CustomersCarryEveryMappedField) {
                                 .add(customer("2", "", "", "SEM MEMO", "", "M"))
                                 .add(customer("3", "20010101", "", "", "SOMENTE MEMO"))
                                 .add(customer("4", "19991231", "b@x", obs200, memo100, "")));
-    const MigrationReport report = migrate("BitBtn13");
+    const MigrationReport report = migrate(MasterData::Customers);
     EXPECT_EQ(report.text, w("Procedimento concluído."));
     EXPECT_EQ(report.details, "");
     EXPECT_EQ(rows(kSelect),
@@ -106,7 +106,7 @@ TEST_F(MigrationTest, ABirthDateArrivesAsTheSameDateWhateverTheShortDateFormat) 
         ScopedRegional scope(settings);
         exec("delete from CLIENTES");
         writeLegacy("Clientes", customersTable(c.type).add(customer("7", c.cell)));
-        EXPECT_EQ(migrate("BitBtn13").text, w("Procedimento concluído."));
+        EXPECT_EQ(migrate(MasterData::Customers).text, w("Procedimento concluído."));
         EXPECT_EQ(column("select DATAANIVERSARIO from CLIENTES"), std::vector<std::string>{c.stored});
     }
 }
@@ -117,7 +117,7 @@ TEST_F(MigrationTest, TwoCustomersWithOneCodeEndTheRunWithTheRefusedRowInTheDeta
                                 .add(customer("18"))
                                 .add(customer("17", "", "segundo@x")));
     try {
-        migrate("BitBtn13");
+        migrate(MasterData::Customers);
         FAIL() << "expected the re-read's refusal";
     } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "CLIENTES: Must apply updates before refreshing data");
@@ -130,7 +130,7 @@ TEST_F(MigrationTest, TwoCustomersWithOneCodeEndTheRunWithTheRefusedRowInTheDeta
     EXPECT_EQ(rows("select CODIGO, REFERENCIA from CLIENTES order by CODIGO"),
               (Rows{{"17", "primeiro@x"}, {"18", ""}}));
     EXPECT_EQ(dataSet("CLIENTES").ChangeCount(), 1);
-    EXPECT_EQ(runMigration(*findMigration("BitBtn13"), *table, dataSet("CLIENTES"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(migrationOf(MasterData::Customers), *table, dataSet("CLIENTES"), targetDb.query).text,
               w("A tabela de CLIENTES já está carregada."));
 }
 
@@ -149,7 +149,7 @@ TEST_F(MigrationTest, ABirthDateTextThatIsNoDateEndsTheRunWithNothingStored) {
         SCOPED_TRACE(c.cell);
         writeLegacy("Clientes", customersTable('C').add(customer("4", "01/01/1980")).add(customer("5", c.cell)));
         try {
-            migrate("BitBtn13");
+            migrate(MasterData::Customers);
             ADD_FAILURE() << "expected the conversion failure";
         } catch (const std::exception& e) {
             EXPECT_STREQ(e.what(), c.message);
@@ -162,7 +162,7 @@ TEST_F(MigrationTest, ABirthDateTextThatIsNoDateEndsTheRunWithNothingStored) {
 TEST_F(MigrationTest, ACustomerWithoutACodeEndsTheRunAtItsPostWithNothingStored) {
     writeLegacy("Clientes", customersTable().add(customer("1")).add(customer("")).add(customer("3")));
     try {
-        migrate("BitBtn13");
+        migrate(MasterData::Customers);
         FAIL() << "expected the required-field failure";
     } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "Field 'CODIGO' must have a value");
@@ -175,7 +175,7 @@ TEST_F(MigrationTest, ACustomerWithoutACodeEndsTheRunAtItsPostWithNothingStored)
     ClientDataSet& target = dataSet("CLIENTES");
     EXPECT_EQ(target.State(), DataSetState::Browse);
     EXPECT_EQ(target.ChangeCount(), 1);
-    EXPECT_EQ(run("BitBtn13").text, w("A tabela de CLIENTES já está carregada."));
+    EXPECT_EQ(run(MasterData::Customers).text, w("A tabela de CLIENTES já está carregada."));
 }
 
 TEST_F(MigrationTest, ACustomersTableMissingOneLegacyFieldEndsTheRunAtItsFirstRecord) {
@@ -186,7 +186,7 @@ TEST_F(MigrationTest, ACustomersTableMissingOneLegacyFieldEndsTheRunAtItsFirstRe
     record.erase(record.begin() + 11);
     writeLegacy("Clientes", dbf::DbfWriter(0x83, fields).add(record).add(record));
     try {
-        migrate("BitBtn13");
+        migrate(MasterData::Customers);
         FAIL() << "expected the missing field";
     } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "Clientes: Field 'CLIE_MAIL' not found");

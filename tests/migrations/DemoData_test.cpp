@@ -155,37 +155,37 @@ TEST_F(MigrationTest, AllTwelveMigrationsRunOnTheDemoFolderFromTheirButtons) {
     // customer with a code already used, and the manufacturers whose name the dataset holds
     // (60 characters) but the server's column does not (40).
     const struct {
-        const char* button;
+        MasterData kind;
         const char* sql;
         int rows;
         int refused;
     } cases[] = {
-        {"BitBtn11", "select count(*) from FORMAFAR", kLive, 0},
-        {"BitBtn12", "select count(*) from FORNECED", kLive, 0},
-        {"BitBtn15", "select count(*) from FAMILIAS", kLive, 0},
-        {"BitBtn13", "select count(*) from CLIENTES", kLive - 1, 1},
-        {"BitBtn14", "select count(*) from MEDICOS", demo.physiciansWithNumber, 0},
-        {"BitBtn20", "select count(*) from COMPONEN where GRUPO = 'MP'", kLive, 0},
-        {"BitBtn17", "select count(*) from COMPONEN where GRUPO = 'CAP'", kLive, 0},
-        {"BitBtn23", "select count(*) from COMPONEN where GRUPO = 'VEI'", kLive, 0},
-        {"BitBtn25", "select count(*) from COMPONEN where GRUPO = 'EMB'", kLive, 0},
-        {"BitBtn18", "select count(*) from FABRIC", kLive - demo.longManufacturerNames, demo.longManufacturerNames},
-        {"BitBtn16", "select count(*) from TAXABAIRRO", kLive, 0},
-        {"BitBtn19", "select count(*) from TABPOSO", kLive, 0},
+        {MasterData::PharmaceuticalForms, "select count(*) from FORMAFAR", kLive, 0},
+        {MasterData::Suppliers, "select count(*) from FORNECED", kLive, 0},
+        {MasterData::Families, "select count(*) from FAMILIAS", kLive, 0},
+        {MasterData::Customers, "select count(*) from CLIENTES", kLive - 1, 1},
+        {MasterData::Physicians, "select count(*) from MEDICOS", demo.physiciansWithNumber, 0},
+        {MasterData::RawMaterials, "select count(*) from COMPONEN where GRUPO = 'MP'", kLive, 0},
+        {MasterData::Capsules, "select count(*) from COMPONEN where GRUPO = 'CAP'", kLive, 0},
+        {MasterData::Vehicles, "select count(*) from COMPONEN where GRUPO = 'VEI'", kLive, 0},
+        {MasterData::Packaging, "select count(*) from COMPONEN where GRUPO = 'EMB'", kLive, 0},
+        {MasterData::Manufacturers, "select count(*) from FABRIC", kLive - demo.longManufacturerNames, demo.longManufacturerNames},
+        {MasterData::Districts, "select count(*) from TAXABAIRRO", kLive, 0},
+        {MasterData::DosageInstructions, "select count(*) from TABPOSO", kLive, 0},
     };
     ASSERT_EQ(std::size(cases), migrationDefs().size());
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.button);
+        SCOPED_TRACE(c.kind);
         if (c.refused > 0) {
             // The accepted rows are stored; the operator is told which records were refused.
             try {
-                migrate(c.button);
+                migrate(c.kind);
                 ADD_FAILURE() << "expected the refused rows to be reported";
             } catch (const DetailedError& e) {
                 EXPECT_EQ(occurrences(e.details(), "Registro "), c.refused) << e.details();
             }
         } else {
-            const MigrationReport report = migrate(c.button);
+            const MigrationReport report = migrate(c.kind);
             EXPECT_EQ(report.end, MigrationReport::End::Completed) << report.text;
             EXPECT_EQ(report.notMigrated, 0) << report.details;
         }

@@ -1,21 +1,27 @@
 #pragma once
-// A migration end to end: legacy files written into a folder of the test's own, the data module
-// over a fresh embedded database, the pair opened as its preview opens it, and the rows the
-// server holds afterwards read through a second attachment.
+// A migration end to end: legacy files written into a folder of the test's own, the data module's
+// chains and free query over a fresh embedded database, the pair opened as its preview opens it,
+// and the rows the server holds afterwards read through a second attachment.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/UDM.h"
 #include "legacy/LegacyTable.h"
 #include "legacy/LegacyTables.h"
 #include "migrations/Migration.h"
 #include "migrations/Procedure.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/TargetDb.h"
+#include "tests/support/TempFolder.h"
 #include "tools/dbf/DbfWriter.h"
+
+namespace mig {
+// A kind of master data by its name, in the tests' messages.
+inline std::ostream& operator<<(std::ostream& os, MasterData kind) { return os << masterDataName(kind); }
+}  // namespace mig
 
 namespace mig::test {
 
@@ -59,8 +65,6 @@ private:
 
 class MigrationTest : public ::testing::Test {
 protected:
-    MigrationTest() { dm.SQLConnection1.Params().setValue("DataBase", database.path()); }
-
     // Writes the legacy table of that component into the legacy folder.
     void writeLegacy(std::string_view component, const dbf::DbfWriter& writer) {
         const LegacyTableInfo* info = findLegacyTable(component);
@@ -68,38 +72,35 @@ protected:
         writer.writeFiles(legacy.path() + "/" + std::string(info->fileName) + ".DBF");
     }
 
-    // Opens the pair of that migrate button as its preview does: the legacy table on its first
-    // record, the target dataset read anew.
-    void preview(std::string_view migrateButton) {
-        const MigrationDef* def = findMigration(migrateButton);
-        ASSERT_NE(def, nullptr);
-        table = std::make_unique<LegacyTable>(std::string(def->legacyTable),
-                                              std::string(findLegacyTable(def->legacyTable)->fileName), legacy.path());
+    // Opens the pair of that kind as its preview does: the legacy table on its first record, the
+    // target dataset read anew.
+    void preview(MasterData kind) {
+        const MigrationDef& def = migrationOf(kind);
+        table = std::make_unique<LegacyTable>(std::string(def.legacyTable),
+                                              std::string(findLegacyTable(def.legacyTable)->fileName), legacy.path());
         table->Open();
-        ClientDataSet& target = dm.chain(def->targetDataSet)->dataSet;
+        ClientDataSet& target = targetDb.dataSet(def.targetDataSet);
         target.Close();
         target.Open();
     }
-    // Presses that migrate button on the pair as it stands.
-    MigrationReport run(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
-        const MigrationDef& def = *findMigration(migrateButton);
-        return runMigration(def, *table, dm.chain(def.targetDataSet)->dataSet, dm.SQLQuery1, observer);
+    // Runs the migration of that kind on the pair as it stands, as its migrate button does.
+    MigrationReport run(MasterData kind, MigrationObserver* observer = nullptr) {
+        const MigrationDef& def = migrationOf(kind);
+        return runMigration(def, *table, targetDb.dataSet(def.targetDataSet), targetDb.query, observer);
     }
     // Opens the pair and runs the migration.
-    MigrationReport migrate(std::string_view migrateButton, MigrationObserver* observer = nullptr) {
-        preview(migrateButton);
-        return run(migrateButton, observer);
+    MigrationReport migrate(MasterData kind, MigrationObserver* observer = nullptr) {
+        preview(kind);
+        return run(kind, observer);
     }
-    // The target dataset of that migrate button's pair.
-    ClientDataSet& targetOf(std::string_view migrateButton) {
-        return dm.chain(findMigration(migrateButton)->targetDataSet)->dataSet;
-    }
+    // The target dataset of that kind's pair.
+    ClientDataSet& targetOf(MasterData kind) { return targetDb.dataSet(migrationOf(kind).targetDataSet); }
 
-    ClientDataSet& dataSet(std::string_view name) { return dm.chain(name)->dataSet; }
+    ClientDataSet& dataSet(std::string_view name) { return targetDb.dataSet(name); }
 
     // Every row of a query, each column as text ("<null>" for null), as committed.
     std::vector<std::vector<std::string>> rows(std::string_view sql) {
-        auto attachment = database.attach();
+        auto attachment = targetDb.db.attach();
         auto tx = attachment->startTransaction();
         auto statement = attachment->prepare(*tx, sql);
         statement->open(*tx);
@@ -119,11 +120,10 @@ protected:
         for (auto& r : rows(sql)) out.push_back(r.at(0));
         return out;
     }
-    void exec(std::string_view sql) { database.attach()->executeImmediate(sql); }
+    void exec(std::string_view sql) { targetDb.db.attach()->executeImmediate(sql); }
 
-    TestDatabase database;
+    TargetDb targetDb;
     TempFolder legacy;
-    TDM dm;
     std::unique_ptr<LegacyTable> table;
 };
 

@@ -16,7 +16,7 @@ TEST_F(MigrationTest, PhysiciansWithoutARegistrationOfTwoCharactersAreCountedOut
                                .add(physician("7", "UM CARACTERE"))
                                .add(physician("12", "DOIS CARACTERES", longDistrict))
                                .add(physician("12345678901", "ONZE CARACTERES")));
-    const MigrationReport report = migrate("BitBtn14");
+    const MigrationReport report = migrate(MasterData::Physicians);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                              "Registros migrados: 2; deixados de fora pelo filtro: 2; não migrados: 0."));
     EXPECT_EQ(report.details, "");
@@ -31,7 +31,7 @@ TEST_F(MigrationTest, PhysiciansWithoutARegistrationOfTwoCharactersAreCountedOut
                      "50000-000", "81 3333-0000", "<null>", "<null>"}}));
     // The dataset was read anew after each row; a second press finds it loaded.
     EXPECT_EQ(dataSet("MEDICOS").RecordCount(), 2);
-    EXPECT_EQ(runMigration(*findMigration("BitBtn14"), *table, dataSet("MEDICOS"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(migrationOf(MasterData::Physicians), *table, dataSet("MEDICOS"), targetDb.query).text,
               w("A tabela de Medicos já está carregada."));
 }
 
@@ -40,9 +40,9 @@ TEST_F(MigrationTest, APhysiciansTableWhoseEveryRecordIsFilteredOutAppendsNothin
                                .add(physician("", "SEM CRM"))
                                .add(physician("7", "UM CARACTERE"))
                                .add(physician(" ", "UM BRANCO")));
-    preview("BitBtn14");
+    preview(MasterData::Physicians);
     AppendCounter counter(dataSet("MEDICOS"));
-    const MigrationReport report = run("BitBtn14");
+    const MigrationReport report = run(MasterData::Physicians);
     EXPECT_EQ(report.end, MigrationReport::End::Completed);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                              "Registros migrados: 0; deixados de fora pelo filtro: 3; não migrados: 0."));
@@ -55,7 +55,7 @@ TEST_F(MigrationTest, APhysiciansTableWhoseEveryRecordIsFilteredOutAppendsNothin
 
 TEST_F(MigrationTest, EveryPhysicianMigratedGivesTheBareFinalMessage) {
     writeLegacy("Medicos", physiciansTable().add(physician("CRM1", "A")).add(physician("CRM2", "B")));
-    const MigrationReport report = migrate("BitBtn14");
+    const MigrationReport report = migrate(MasterData::Physicians);
     EXPECT_EQ(report.text, w("Procedimento concluído."));
     EXPECT_EQ(report.details, "");
     EXPECT_EQ(column("select CRM from MEDICOS order by CRM"), (std::vector<std::string>{"CRM1", "CRM2"}));
@@ -67,7 +67,7 @@ TEST_F(MigrationTest, APhysicianTheServerRefusesIsReportedOnceWhileTheLaterOnesA
                                .add(physician("CRM1", "REPETIDO"))
                                .add(physician("CRM2", "SEGUNDO"))
                                .add(physician("CRM3", "TERCEIRO")));
-    const MigrationReport report = migrate("BitBtn14");
+    const MigrationReport report = migrate(MasterData::Physicians);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                              "Registros migrados: 3; deixados de fora pelo filtro: 0; não migrados: 1."));
     EXPECT_NE(report.details.find("Registro 2 (CRM1): "), std::string::npos) << report.details;
@@ -79,7 +79,7 @@ TEST_F(MigrationTest, APhysicianTheServerRefusesIsReportedOnceWhileTheLaterOnesA
 TEST_F(MigrationTest, APhysiciansTableWithoutTheRegistrationNumberEndsTheRunAtOnce) {
     writeLegacy("Medicos", dbf::DbfWriter(0x03, {{"MEDNOMECO", 'C', 40}}).add({"A"}).add({"B"}));
     try {
-        migrate("BitBtn14");
+        migrate(MasterData::Physicians);
         FAIL() << "expected the missing field";
     } catch (const DataError& e) {
         EXPECT_STREQ(e.what(), "Medicos: Field 'MEDCRNUME' not found");

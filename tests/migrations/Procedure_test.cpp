@@ -59,19 +59,19 @@ TEST_F(MigrationTest, AfterEachRowByRowStepTheDataSetShowsWhatTheServerHolds) {
     writeLegacy("Bairros", districtsTable().add({"serra"}).add({"centro"}).add({"praia"}));
     // Two columns compared, the first telling the rows apart; the server sets one of them.
     const struct {
-        const char* button;
+        MasterData kind;
         const char* first;
         const char* second;
         const char* table;  // the rows the dataset reads
     } cases[] = {
-        {"BitBtn14", "CRM", "OBSERVACAO", "MEDICOS"},
-        {"BitBtn20", "CODIGO", "CONTROLADA", "COMPONEN where GRUPO = 'MP'"},
-        {"BitBtn16", "BAIRRO", "TAXA", "TAXABAIRRO"},
+        {MasterData::Physicians, "CRM", "OBSERVACAO", "MEDICOS"},
+        {MasterData::RawMaterials, "CODIGO", "CONTROLADA", "COMPONEN where GRUPO = 'MP'"},
+        {MasterData::Districts, "BAIRRO", "TAXA", "TAXABAIRRO"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.button);
-        preview(c.button);
-        ClientDataSet& target = targetOf(c.button);
+        SCOPED_TRACE(c.kind);
+        preview(c.kind);
+        ClientDataSet& target = targetOf(c.kind);
         const int first = target.fieldIndex(c.first);
         const int second = target.fieldIndex(c.second);
         ASSERT_GE(first, 0);
@@ -91,7 +91,7 @@ TEST_F(MigrationTest, AfterEachRowByRowStepTheDataSetShowsWhatTheServerHolds) {
             EXPECT_EQ(shown, held);
             ++checked;
         });
-        EXPECT_EQ(run(c.button, &compare).end, MigrationReport::End::Completed);
+        EXPECT_EQ(run(c.kind, &compare).end, MigrationReport::End::Completed);
         EXPECT_EQ(checked, table->recordCount());
     }
     EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by BAIRRO"), (Texts{"CENTRO", "PRAIA", "SERRA"}));
@@ -107,7 +107,7 @@ TEST_F(MigrationTest, AnomaliesOfTheLegacyFileAreToldOnTheSecondLineAndListedInT
     };
     const struct {
         const char* name;
-        const char* button;
+        MasterData kind;
         const char* legacyTable;
         dbf::DbfWriter writer;
         const char* file;
@@ -116,16 +116,16 @@ TEST_F(MigrationTest, AnomaliesOfTheLegacyFileAreToldOnTheSecondLineAndListedInT
         const char* detail;  // a part of the anomaly's line
     } cases[] = {
         // The header promises four records; the file holds two.
-        {"batch, records missing", "BitBtn11", "FormaFarma",
+        {"batch, records missing", MasterData::PharmaceuticalForms, "FormaFarma",
          formsTable().add({"1", "GEL", ""}).add({"2", "POMADA", ""}).headerRecordCount(4), "QTR05", "FORMAFAR", 2,
          "QTR05"},
-        {"row by row, records missing", "BitBtn16", "Bairros",
+        {"row by row, records missing", MasterData::Districts, "Bairros",
          districtsTable().add({"CENTRO"}).add({"SERRA"}).headerRecordCount(3), "QTR42A", "TAXABAIRRO", 2, "QTR42A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         writeLegacy(c.legacyTable, c.writer);
-        const MigrationReport report = migrate(c.button);
+        const MigrationReport report = migrate(c.kind);
         EXPECT_EQ(report.text, w("Procedimento concluído.\n") + warningFor(c.file));
         ASSERT_EQ(table->anomalies().size(), 1U);
         EXPECT_EQ(report.details, w("Problemas de leitura do arquivo:\n") + dbf::describe(table->anomalies()[0]) + "\n");
@@ -142,12 +142,12 @@ TEST_F(MigrationTest, ACodePageDecidedFromTheTextIsToldOnTheFinalBox) {
     };
     // Code page 850 in files that record none (language driver 0).
     writeLegacy("FormaFarma", formsTable().add({"1", "SOLU\x80\xC7O ORAL", ""}).add({"2", "C\xB5PSULA", ""}));
-    MigrationReport report = migrate("BitBtn11");
+    MigrationReport report = migrate(MasterData::PharmaceuticalForms);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n") + decided("QTR05"));
     EXPECT_EQ(column("select FORMAFARMA from FORMAFAR order by 1"), (Texts{w("CÁPSULA"), w("SOLUÇÃO ORAL")}));
 
     writeLegacy("Bairros", districtsTable().add({"S\xC7O JOS\x90"}).add({"CENTRO"}).headerRecordCount(3));
-    report = migrate("BitBtn16");
+    report = migrate(MasterData::Districts);
     EXPECT_EQ(report.text.substr(0, report.text.find('\n', report.text.find('\n') + 1)),
               w("Procedimento concluído.\n") + decided("QTR42A"));
     EXPECT_NE(report.text.find(w("\nAtenção: o arquivo QTR42A tem 1 problema(s) de leitura")), std::string::npos)
@@ -164,7 +164,7 @@ TEST_F(MigrationTest, AnImpossibleBirthDateIsStoredEmptyAndReportedAsAnAnomaly) 
                                                   {"CLITPDOCU", 'C', 10}, {"CLIORGEXP", 'C', 10}, {"CLIESTEXP", 'C', 2}})
                                 .add({"1", "A", "", "", "", "", "", "", "", "", "20231345", "", "", "", "", "", "", ""})
                                 .add({"2", "B", "", "", "", "", "", "", "", "", "19800101", "", "", "", "", "", "", ""}));
-    const MigrationReport report = migrate("BitBtn13");
+    const MigrationReport report = migrate(MasterData::Customers);
     EXPECT_EQ(report.text.substr(0, report.text.find('\n')), w("Procedimento concluído."));
     EXPECT_NE(report.text.find(w("\nAtenção: o arquivo QTR13 tem 1 problema(s) de leitura")), std::string::npos)
         << report.text;
@@ -181,13 +181,13 @@ TEST_F(MigrationTest, ACancelledBatchStoresNothingAndTheDataSetShowsTheServer) {
                                   .add({"3", "C", ""})
                                   .add({"4", "D", ""})
                                   .add({"5", "E", ""}));
-    const MigrationDef& def = *findMigration("BitBtn11");
+    const MigrationDef& def = migrationOf(MasterData::PharmaceuticalForms);
     table = std::make_unique<LegacyTable>("FormaFarma", "QTR05", legacy.path());
     table->Open();
     ClientDataSet& target = dataSet("FormaFar");
     target.Open();
     StoppingObserver observer(2);
-    const MigrationReport report = runMigration(def, *table, target, dm.SQLQuery1, &observer);
+    const MigrationReport report = runMigration(def, *table, target, targetDb.query, &observer);
     EXPECT_EQ(report.end, MigrationReport::End::Cancelled);
     EXPECT_EQ(report.notReached, 3);
     EXPECT_EQ(report.text, w("A migração foi cancelada. Nenhum registro foi gravado."));
@@ -199,7 +199,7 @@ TEST_F(MigrationTest, ACancelledBatchStoresNothingAndTheDataSetShowsTheServer) {
     EXPECT_EQ(target.RecordCount(), 0);
     EXPECT_EQ(target.ChangeCount(), 0);
     // Nothing was stored: the next press runs the whole table.
-    EXPECT_EQ(runMigration(def, *table, target, dm.SQLQuery1).text, w("Procedimento concluído."));
+    EXPECT_EQ(runMigration(def, *table, target, targetDb.query).text, w("Procedimento concluído."));
     EXPECT_EQ(column("select FORMAFARMA from FORMAFAR order by 1"), (Texts{"A", "B", "C", "D", "E"}));
 }
 
@@ -210,13 +210,13 @@ TEST_F(MigrationTest, ACancelledRowByRowRunKeepsTheRowsStoredAndCountsTheRest) {
                                .add({"C"})
                                .add({"D"})
                                .add({"E"}));
-    const MigrationDef& def = *findMigration("BitBtn16");
+    const MigrationDef& def = migrationOf(MasterData::Districts);
     table = std::make_unique<LegacyTable>("Bairros", "QTR42A", legacy.path());
     table->Open();
     ClientDataSet& target = dataSet("TaxaBar");
     target.Open();
     StoppingObserver observer(3);
-    const MigrationReport report = runMigration(def, *table, target, dm.SQLQuery1, &observer);
+    const MigrationReport report = runMigration(def, *table, target, targetDb.query, &observer);
     EXPECT_EQ(report.end, MigrationReport::End::Cancelled);
     EXPECT_EQ(report.migrated, 2);
     EXPECT_EQ(report.notMigrated, 1);
@@ -227,7 +227,7 @@ TEST_F(MigrationTest, ACancelledRowByRowRunKeepsTheRowsStoredAndCountsTheRest) {
     EXPECT_EQ(observer.finishes, 1);
     EXPECT_EQ(column("select BAIRRO from TAXABAIRRO order by 1"), (Texts{"A", "C"}));
     // Rows were stored: a second press finds the target loaded.
-    EXPECT_EQ(runMigration(def, *table, target, dm.SQLQuery1).text, w("A tabela de Bairros já está carregada."));
+    EXPECT_EQ(runMigration(def, *table, target, targetDb.query).text, w("A tabela de Bairros já está carregada."));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST_F(MigrationTest, RawMaterialsCarryTheirCodeFactorsAndTextsWhateverTheDecima
                                     .add({"", "SEM CODIGO", "mg", "1.05", "0", "10", ""})
                                     .add({"-42", name75, "FRASCO", "2", "-3", "", "X"})
                                     .add({"7", "TRACO", "g", "0.00005", "1", "1", "Y"}));
-        const MigrationReport report = migrate("BitBtn20");
+        const MigrationReport report = migrate(MasterData::RawMaterials);
         EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                                  "Registros migrados: 4; deixados de fora pelo filtro: 0; não migrados: 2."));
         // In record order: the code the server refused (offered again with every later apply,
@@ -69,7 +69,7 @@ TEST_F(MigrationTest, RawMaterialsCarryTheirCodeFactorsAndTextsWhateverTheDecima
 
 TEST_F(MigrationTest, ARawMaterialsTableWithoutItsCodeStoresNothingAndReportsEveryRecord) {
     writeLegacy("Componen", dbf::DbfWriter(0x03, {{"MATNOMECO", 'C', 40}}).add({"A"}).add({"B"}).add({"C"}));
-    const MigrationReport report = migrate("BitBtn20");
+    const MigrationReport report = migrate(MasterData::RawMaterials);
     EXPECT_EQ(report.text, w("Procedimento concluído.\n"
                              "Registros migrados: 0; deixados de fora pelo filtro: 0; não migrados: 3."));
     EXPECT_EQ(report.details, w("Registros não migrados:\n"
@@ -86,7 +86,7 @@ TEST_F(MigrationTest, AGroupHoldingARawMaterialGetsTheAlreadyLoadedMessage) {
     exec("insert into COMPONEN (CODIGO, GRUPO) values ('000002', 'CAP')");
     writeLegacy("Componen", rawMaterialsTable().add({"5", "A", "g", "1", "1", "1", ""}).add({"6", "B", "g", "1", "1",
                                                                                            "1", ""}));
-    const MigrationReport report = migrate("BitBtn20");
+    const MigrationReport report = migrate(MasterData::RawMaterials);
     EXPECT_EQ(report.end, MigrationReport::End::AlreadyLoaded);
     EXPECT_EQ(report.text, w("A tabela de Componentes já está carregada."));
     EXPECT_EQ(table->recNo(), 0);

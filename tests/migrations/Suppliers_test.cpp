@@ -52,16 +52,16 @@ TEST_F(MigrationTest, SuppliersAndManufacturersCarryEveryFieldAndThePhoneJoin) {
     const std::string phoneA = "(11)98765-4";   // 11 characters
     const std::string phoneB = "(11)3333-444";  // 12 characters: the join has 25
     const struct {
-        const char* button;
+        MasterData kind;
         const char* legacyTable;
         const char* prefix;
         const char* table;
     } migrations[] = {
-        {"BitBtn12", "Forneced", "FOR", "FORNECED"},
-        {"BitBtn18", "Fabric", "FAB", "FABRIC"},
+        {MasterData::Suppliers, "Forneced", "FOR", "FORNECED"},
+        {MasterData::Manufacturers, "Fabric", "FAB", "FABRIC"},
     };
     for (const auto& m : migrations) {
-        SCOPED_TRACE(m.button);
+        SCOPED_TRACE(m.kind);
         const bool suppliers = std::string(m.prefix) == "FOR";
         // A manufacturer's NOME holds 60 characters in the dataset but 40 on the server, which
         // refuses a longer one; only the suppliers get the 51-character name here.
@@ -72,7 +72,7 @@ TEST_F(MigrationTest, SuppliersAndManufacturersCarryEveryFieldAndThePhoneJoin) {
                                        .add(supplier("3", "C ONLY SECOND", "", "5555-6666"))
                                        .add(supplier("4", "D " + phoneA, phoneA, phoneB))
                                        .add(supplier("5", longName, "1", "2")));
-        const MigrationReport report = migrate(m.button);
+        const MigrationReport report = migrate(m.kind);
         EXPECT_EQ(report.text, w("Procedimento concluído."));
         EXPECT_EQ(report.details, "");
         const std::string joined = phoneA + "  " + phoneB;
@@ -90,7 +90,7 @@ TEST_F(MigrationTest, SuppliersAndManufacturersCarryEveryFieldAndThePhoneJoin) {
 
 TEST_F(MigrationTest, ASupplierCodeIsCutToFourCharactersAndAManufacturerCodeMustBeANumber) {
     writeLegacy("Forneced", suppliersTable("FOR").add(supplier("123456", "LONG CODE", "", "")));
-    EXPECT_EQ(migrate("BitBtn12").text, w("Procedimento concluído."));
+    EXPECT_EQ(migrate(MasterData::Suppliers).text, w("Procedimento concluído."));
     EXPECT_EQ(column("select CODIGO from FORNECED"), std::vector<std::string>{"1234"});
 
     writeLegacy("Fabric", suppliersTable("FAB")
@@ -98,7 +98,7 @@ TEST_F(MigrationTest, ASupplierCodeIsCutToFourCharactersAndAManufacturerCodeMust
                               .add(supplier("1A", "NOT A NUMBER", "", ""))
                               .add(supplier("30", "THIRD", "", "")));
     try {
-        migrate("BitBtn18");
+        migrate(MasterData::Manufacturers);
         FAIL() << "expected the conversion failure";
     } catch (const DetailedError& e) {
         EXPECT_STREQ(e.what(), "'1A' is not a valid integer value for field 'CODIGO'");
@@ -108,14 +108,14 @@ TEST_F(MigrationTest, ASupplierCodeIsCutToFourCharactersAndAManufacturerCodeMust
     EXPECT_EQ(column("select count(*) from FABRIC"), std::vector<std::string>{"0"});
     EXPECT_EQ(dataSet("Fabric").State(), DataSetState::Browse) << "no half-filled row is left behind";
     // The same press again: the row cached before the failure counts as a row.
-    EXPECT_EQ(runMigration(*findMigration("BitBtn18"), *table, dataSet("Fabric"), dm.SQLQuery1).text,
+    EXPECT_EQ(runMigration(migrationOf(MasterData::Manufacturers), *table, dataSet("Fabric"), targetDb.query).text,
               w("A tabela de Fabricantes já está carregada."));
 }
 
 TEST_F(MigrationTest, AnEmptyManufacturerCodeFailsAtThePostNamingTheRequiredField) {
     writeLegacy("Fabric", suppliersTable("FAB").add(supplier("", "NO CODE", "", "")));
     try {
-        migrate("BitBtn18");
+        migrate(MasterData::Manufacturers);
         FAIL() << "expected the required-field failure";
     } catch (const DataError& e) {
         EXPECT_STREQ(e.what(), "Field 'CODIGO' must have a value");
@@ -129,7 +129,7 @@ TEST_F(MigrationTest, ASupplierTableMissingAMappedFieldEndsTheRunAtItsFirstRecor
     auto fields = std::vector<dbf::FieldSpec>{{"FORCODIGO", 'C', 4}, {"FORRAZAOS", 'C', 40}};
     writeLegacy("Forneced", dbf::DbfWriter(0x03, fields).add({"1", "X"}));
     try {
-        migrate("BitBtn12");
+        migrate(MasterData::Suppliers);
         FAIL() << "expected the missing field";
     } catch (const DataError& e) {
         EXPECT_STREQ(e.what(), "Forneced: Field 'FORENDERE' not found");

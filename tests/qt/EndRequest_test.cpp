@@ -14,7 +14,7 @@
 
 #include "app/platform/EndRequests.h"
 #include "target/dataset/DataSetProvider.h"
-#include "target/db/Driver.h"
+#include "target/db/ClientLibrary.h"
 
 #include "tests/qt/WindowFixture.h"
 

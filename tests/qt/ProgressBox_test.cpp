@@ -43,8 +43,8 @@ struct Bench {
         writer.writeFiles(legacy.path() + "/QTR05.DBF");
     }
 
-    MigrationReport run(std::string_view button, MigrationObserver* observer) {
-        const MigrationDef& def = *findMigration(button);
+    MigrationReport run(MasterData kind, MigrationObserver* observer) {
+        const MigrationDef& def = migrationOf(kind);
         const std::string file = def.legacyTable == "Bairros" ? "QTR42A" : "QTR05";
         table = std::make_unique<LegacyTable>(std::string(def.legacyTable), file, legacy.path());
         table->Open();
@@ -97,7 +97,7 @@ private slots:
             }
         });
         probe.start(0);
-        const MigrationReport report = bench.run("BitBtn16", &progress);
+        const MigrationReport report = bench.run(MasterData::Districts, &progress);
         QVERIFY(progress.wasShown());
         QVERIFY2(seen.contains(QStringLiteral(" de 40 registros")), qPrintable(seen));
         QVERIFY(seen.contains(QStringLiteral("registros por segundo")));
@@ -111,7 +111,7 @@ private slots:
         Bench bench;
         bench.districts(3);
         MigrationProgress progress(nullptr, QStringLiteral("Bairros"));
-        bench.run("BitBtn16", &progress);
+        bench.run(MasterData::Districts, &progress);
         QVERIFY(!progress.wasShown());
     }
 
@@ -120,7 +120,7 @@ private slots:
         bench.forms(60);
         MigrationProgress progress(nullptr, QStringLiteral("Formas Farmacêuticas"), milliseconds(0), milliseconds(0));
         cancelWhenShown(progress);
-        const MigrationReport report = bench.run("BitBtn11", &progress);
+        const MigrationReport report = bench.run(MasterData::PharmaceuticalForms, &progress);
         QCOMPARE(report.end, MigrationReport::End::Cancelled);
         QVERIFY(report.notReached > 0);
         QVERIFY(bench.stored("select FORMAFARMA from FORMAFAR").empty());
@@ -135,14 +135,14 @@ private slots:
         bench.districts(60);
         MigrationProgress progress(nullptr, QStringLiteral("Bairros"), milliseconds(0), milliseconds(0));
         cancelWhenShown(progress);
-        const MigrationReport report = bench.run("BitBtn16", &progress);
+        const MigrationReport report = bench.run(MasterData::Districts, &progress);
         QCOMPARE(report.end, MigrationReport::End::Cancelled);
         const auto stored = bench.stored("select BAIRRO from TAXABAIRRO");
         QVERIFY(!stored.empty());
         QCOMPARE(static_cast<std::int64_t>(stored.size()), report.migrated);
         QCOMPARE(report.migrated + report.notReached, std::int64_t{60});
         // Pressing the button again: the rows stored make the target loaded.
-        const MigrationReport again = bench.run("BitBtn16", nullptr);
+        const MigrationReport again = bench.run(MasterData::Districts, nullptr);
         QCOMPARE(again.end, MigrationReport::End::AlreadyLoaded);
     }
 
@@ -151,8 +151,8 @@ private slots:
         withBox.districts(25);
         without.districts(25);
         MigrationProgress progress(nullptr, QStringLiteral("Bairros"), milliseconds(0), milliseconds(0));
-        const MigrationReport a = withBox.run("BitBtn16", &progress);
-        const MigrationReport b = without.run("BitBtn16", nullptr);
+        const MigrationReport a = withBox.run(MasterData::Districts, &progress);
+        const MigrationReport b = without.run(MasterData::Districts, nullptr);
         QVERIFY(progress.wasShown());
         QCOMPARE(a.text, b.text);
         const char* sql = "select BAIRRO || '|' || cast(TAXA as varchar(20)) from TAXABAIRRO order by BAIRRO";

@@ -24,6 +24,7 @@
 #include "app/Unit1.h"
 #include "legacy/LegacyTables.h"
 #include "target/field/Win1252.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/dbf/DbfWriter.h"
 

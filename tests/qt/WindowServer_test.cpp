@@ -1,6 +1,7 @@
 // The window against the loopback server (scripts/test-server): a pair previewed, migrated and
 // emptied over the network, the server's rows read through an attachment of their own.
 #include "tests/qt/WindowFixture.h"
+#include "tests/support/TestServer.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -33,7 +34,7 @@ private slots:
         emptyServerTables();
         bench = std::make_unique<WindowBench>();
         bench->dm.SQLConnection1.Params().setValue("DataBase", kServerDatabase);
-        bench->dm.SQLConnection1.Params().setValue("Password", kServerPassword);
+        bench->dm.SQLConnection1.Params().setValue("Password", kTestPassword);
     }
     void cleanup() {
         bench.reset();

@@ -1,42 +1,17 @@
 #pragma once
-// Databases for the tests: a fresh embedded database with the target schema in a folder of its
-// own, and the loopback server's database behind the alias C:\korvelan\dados\korvelan.bd.
+// A fresh embedded database with the target schema in a folder of its own, for one test.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
+#include "tests/support/TempFolder.h"
 
 namespace mig::test {
 
-// A temporary folder, removed with everything in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// Sets an environment variable (or, given no value, removes it) for the life of the object,
-// then restores it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+// The password of SYSDBA on the test databases and on the loopback server.
+inline constexpr const char* kTestPassword = "tawnypike";
 
 // Empty text when the Firebird client library can be used by this test program; else why not.
 // The Windows build loads fbclient.dll when the driver is first used, and a machine (or a Wine
@@ -66,19 +41,6 @@ private:
     std::string path_;
 };
 
-// The loopback server the network tests use (scripts/test-server starts it).
-inline constexpr const char* kServerDatabase = "127.0.0.1:C:\\korvelan\\dados\\korvelan.bd";
-inline constexpr const char* kServerPassword = "tawnypike";
-db::AttachParams serverParams();  // kServerDatabase, SYSDBA, kServerPassword, WIN1252, dialect 3
-
-// Empty text when the server accepts SYSDBA on the alias; else what went wrong. Asked once per
-// test program.
-const std::string& serverProblem();
-// CI=true in the environment: a missing server is a failure there, not a reason to skip.
-bool runningUnderCi();
-// Deletes every row of every table of the server's database, in one committed transaction.
-void emptyServerTables();
-
 }  // namespace mig::test
 
 // In a test (or its SetUp): without the Firebird client library, skip with the reason.
@@ -87,18 +49,4 @@ void emptyServerTables();
         if (const std::string& migClientProblem_ = ::mig::test::clientProblem();                \
             !migClientProblem_.empty())                                                         \
             GTEST_SKIP() << "Needs the Firebird client library: " << migClientProblem_;         \
-    } while (0)
-
-// In a test (or its SetUp): without the loopback server, skip with a visible message when run by
-// hand, fail under CI.
-#define MIG_REQUIRE_SERVER()                                                                    \
-    do {                                                                                        \
-        if (const std::string& migServerProblem_ = ::mig::test::serverProblem();                \
-            !migServerProblem_.empty()) {                                                       \
-            if (::mig::test::runningUnderCi())                                                  \
-                FAIL() << "The loopback Firebird server is required under CI: " << migServerProblem_; \
-            else                                                                                \
-                GTEST_SKIP() << "No loopback Firebird server (run scripts/test-server): "       \
-                             << migServerProblem_;                                              \
-        }                                                                                       \
     } while (0)

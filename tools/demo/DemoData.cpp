@@ -9,8 +9,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "legacy/dbf/CodePage.h"
 #include "target/field/Win1252.h"
-#include "target/platform/CodePage.h"
 
 namespace mig::demo {
 

@@ -6,8 +6,12 @@
 #include <limits>
 #include <vector>
 
-#include "target/db/Driver.h"
+#include "target/db/Attachment.h"
+#include "target/db/DatabaseLocation.h"
+#include "target/field/DecimalArithmetic.h"
 #include "target/field/Win1252.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/SqlScript.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig::test {
@@ -184,6 +188,24 @@ TEST_F(Driver, NumericValuesThatDoNotFitAreRefused) {
     std::vector<Value> got;
     while (sel->fetch()) got.push_back(sel->value(0));
     EXPECT_EQ(got, (std::vector<Value>{std::int32_t{-2147483647 - 1}, std::int32_t{3}, std::int32_t{2147483647}}));
+}
+
+// A decimal given to a DOUBLE PRECISION parameter, and a scaled numeric read as a float, become
+// the double of the field layer's decimal arithmetic: correctly rounded also beyond the 15 digits
+// a double keeps exactly (a division of the unscaled value as a double rounds it first).
+TEST_F(Driver, DecimalsBecomeTheDoublesOfTheFieldLayer) {
+    const Decimal wide{-123456789012345679, 3, 18};
+    exec("insert into COMPONEN (CODIGO, GRUPO, QDEESTOQUE) values ('X', 'MP', ?)", {wide});
+    const auto stored = row("select QDEESTOQUE from COMPONEN where CODIGO = 'X'");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(std::get<double>(stored[0]), decimalToDouble(wide));
+    EXPECT_EQ(std::get<double>(stored[0]), -123456789012345.679);
+
+    auto tx = att->startTransaction();
+    auto st = att->prepare(*tx, "select cast(-123456789012345.679 as numeric(18,3)) from rdb$database");
+    st->open(*tx);
+    ASSERT_TRUE(st->fetch());
+    EXPECT_EQ(st->floating(0), decimalToDouble(wide));
 }
 
 // A text longer than its parameter is refused before anything is written past the parameter's
@@ -380,7 +402,7 @@ TEST_F(Driver, MisuseFailsCleanly) {
 }
 
 TEST_F(Driver, ScriptSplitsAtSemicolonsOutsideTextAndComments) {
-    att->executeScript(
+    runSqlScript(*att,
         "create table T (A varchar(10));\n"
         "/* a comment; with a semicolon */\n"
         "insert into T values ('a;b'); -- another; here\n"

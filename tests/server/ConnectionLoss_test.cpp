@@ -5,7 +5,7 @@
 
 #include "target/db/SQLConnection.h"
 #include "tests/support/Relay.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/TestServer.h"
 
 namespace mig::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "target/platform/CodePage.h"
+#include "legacy/dbf/CodePage.h"
 
 #include <memory>
 #include <vector>

@@ -7,7 +7,7 @@
 
 #include "target/db/SQLConnection.h"
 #include "tests/db/ConnectionCases.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/TestServer.h"
 
 namespace mig::test {
 namespace {

@@ -1,13 +1,14 @@
 #pragma once
 // A fresh embedded target database with a connection pointed at it, the chains of the data
-// module built over that connection on demand, and a second attachment that sees only what
-// was committed.
+// module built over that connection on demand, a free query over it as the data module's
+// `SQLQuery1`, and a second attachment that sees only what was committed.
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "target/dataset/DataSetChain.h"
+#include "target/dataset/SQLQuery.h"
 #include "target/db/SQLConnection.h"
 #include "tests/support/TestDatabase.h"
 
@@ -44,6 +45,7 @@ public:
 
     TestDatabase db;
     db::SQLConnection connection;
+    SQLQuery query{"SQLQuery1", connection};
 
 private:
     std::map<std::string, std::unique_ptr<DataSetChain>> chains_;

@@ -8,6 +8,7 @@
 
 #include "target/db/SQLConnection.h"
 #include "tests/db/ConnectionCases.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 
 namespace mig::test {
