@@ -15,7 +15,6 @@
 #include "app/Unit1.h"
 #include "app/platform/EndRequests.h"
 #include "target/dataset/DataSetProvider.h"
-#include "target/db/ClientLibrary.h"
 #include "target/field/RegionalSettings.h"
 #include "target/field/Win1252.h"
 
@@ -28,8 +27,8 @@ int main(int argc, char* argv[]) {
     app.setApplicationName(mig::ApplicationTitle(QApplication::applicationFilePath()));
     mig::setRegional(mig::systemRegionalSettings());
     const mig::PortugueseTexts texts;
-    // Before the database client first runs: the client's own handlers come later and keep
-    // these behind them.
+    // Before the database client first runs (the driver loads it when the connection first
+    // opens): the client's own handlers come later and keep these behind them.
     mig::EndRequests endRequests;
     // A long apply stops between two rows too (nothing of it is stored).
     mig::setApplyInterruptCheck([] { return mig::EndRequests::pending() != 0; });
@@ -43,10 +42,10 @@ int main(int argc, char* argv[]) {
     QObject::connect(&form, &mig::TForm1::ended, &app, [](int code) { QCoreApplication::exit(code); });
 
     // The data module's components are built from their stored settings; a failure here ends
-    // start-up. The connection stays closed until the first dataset needs it.
+    // start-up. The connection stays closed until the first dataset needs it, and the client
+    // library stays unloaded until then: the window shows on a machine without it, and the
+    // first preview tells what is missing.
     try {
-        // The client's shutdown on those signals is refused: the program ends in its own order.
-        mig::db::keepClientRunningOnSignals();
         dm = std::make_unique<mig::TDM>();
         mig::DM = dm.get();
     } catch (const std::exception& e) {

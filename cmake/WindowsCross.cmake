@@ -1,11 +1,11 @@
 # What the Windows cross build needs beyond the toolchain file, from Debian's packages alone:
 #   - the Firebird client's headers (firebird-dev), copied apart so that no Linux header folder
 #     joins the include path;
-#   - an import library for fbclient.dll with the one entry the driver calls,
-#     fb_get_master_interface, loaded on first use (delay-loaded): a program starts without the
-#     DLL, and the tests that need the client skip where it is missing;
 #   - GoogleTest built from Debian's sources (googletest), which has no MinGW build;
 #   - Wine to run the tests (CMAKE_CROSSCOMPILING_EMULATOR), in a prefix inside the build folder.
+# Nothing links the client library itself: the driver loads fbclient.dll when the connection
+# first opens, so a program starts without it, and the tests that need the client skip where it
+# is missing.
 
 # Firebird headers.
 set(MIG_FB_HEADERS ${CMAKE_BINARY_DIR}/firebird-include)
@@ -16,21 +16,6 @@ foreach(header ibase.h firebird/Interface.h firebird/IdlFbInterfaces.h)
   configure_file(/usr/include/${header} ${MIG_FB_HEADERS}/${header} COPYONLY)
 endforeach()
 set(FIREBIRD_INCLUDE_DIR ${MIG_FB_HEADERS})
-
-# fbclient.dll, delay-loaded.
-find_program(MIG_DLLTOOL NAMES ${MIG_MINGW_PREFIX}-dlltool REQUIRED)
-set(MIG_FBCLIENT_DEF ${CMAKE_BINARY_DIR}/fbclient.def)
-set(MIG_FBCLIENT_IMPORT ${CMAKE_BINARY_DIR}/libfbclient-delayed.a)
-file(WRITE ${MIG_FBCLIENT_DEF} "LIBRARY fbclient.dll\nEXPORTS\nfb_get_master_interface\nfb_shutdown_callback\n")
-add_custom_command(OUTPUT ${MIG_FBCLIENT_IMPORT}
-  COMMAND ${MIG_DLLTOOL} --input-def ${MIG_FBCLIENT_DEF} --output-delaylib ${MIG_FBCLIENT_IMPORT}
-  DEPENDS ${MIG_FBCLIENT_DEF}
-  COMMENT "Delay-load import library for fbclient.dll")
-add_custom_target(mig_fbclient_import DEPENDS ${MIG_FBCLIENT_IMPORT})
-add_library(mig_fbclient STATIC IMPORTED GLOBAL)
-set_target_properties(mig_fbclient PROPERTIES IMPORTED_LOCATION ${MIG_FBCLIENT_IMPORT})
-add_dependencies(mig_fbclient mig_fbclient_import)
-set(FBCLIENT_LIBRARY mig_fbclient)
 
 # GoogleTest, as GTest::gtest and GTest::gtest_main like the installed package gives them.
 if(MIGRADOR_TESTS)

@@ -16,7 +16,7 @@ class EndRequests : public QObject {
 public:
     // Installs the handlers, replacing the default ones. One instance at a time, made on the
     // user-interface thread before the database client first runs (the client then keeps these
-    // handlers behind its own, see db::keepClientRunningOnSignals). A request recorded by an
+    // handlers behind its own, see db::ClientLibrary). A request recorded by an
     // earlier instance is forgotten.
     explicit EndRequests(QObject* parent = nullptr);
     // Puts the former handling back where no one has replaced these handlers since, and forgets

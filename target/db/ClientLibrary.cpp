@@ -4,19 +4,21 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "target/db/DbError.h"
+#include "target/platform/SharedLibrary.h"
 
 namespace mig::db {
 
 using namespace Firebird;
 
-IMaster& clientMaster() {
-    static IMaster* const master = fb_get_master_interface();
-    return *master;
-}
-
 namespace {
+
+// The types of the two entries, as the client's headers declare them (with their calling
+// convention); the library is reached only through pointers of these types.
+using GetMasterInterface = decltype(&fb_get_master_interface);
+using ShutdownCallback = decltype(&fb_shutdown_callback);
 
 bool meansLostConnection(const intptr_t* v) {
     for (std::size_t i = 0; v && v[i] != isc_arg_end;) {
@@ -40,7 +42,52 @@ bool meansLostConnection(const intptr_t* v) {
 // A non-zero answer to the confirmation step cancels the shutdown.
 int refuseShutdownOnSignal(const int reason, const int, void*) { return reason == fb_shutrsn_signal ? 1 : 0; }
 
+void keepRunningOnSignals(const ShutdownCallback shutdownCallback) {
+    ISC_STATUS_ARRAY status = {};
+    if (shutdownCallback(status, refuseShutdownOnSignal, fb_shut_confirmation, nullptr) != 0) {
+        throw DbError("The client library refused the shutdown callback", status[1]);
+    }
+}
+
 }  // namespace
+
+std::vector<std::string> clientLibraryFiles() {
+    if (const char* named = std::getenv(kClientLibraryVariable); named && *named) return {named};
+#ifdef _WIN32
+    return {"fbclient.dll", "gds32.dll"};
+#else
+    return {"libfbclient.so.2"};
+#endif
+}
+
+IMaster& ClientLibrary::master() {
+    const std::lock_guard lock(mutex_);
+    if (master_) return *master_;
+    const std::vector<std::string> files = files_();
+    SharedLibrary library;
+    for (const std::string& file : files) {
+        library = SharedLibrary::load(file);
+        if (library) break;
+    }
+    if (!library) throw DbError("Unable to Load " + (files.empty() ? std::string() : files.front()));
+    const auto getMasterInterface = reinterpret_cast<GetMasterInterface>(library.function("fb_get_master_interface"));
+    if (!getMasterInterface) throw DbError("Unable to Find Procedure fb_get_master_interface");
+    const auto shutdownCallback = reinterpret_cast<ShutdownCallback>(library.function("fb_shutdown_callback"));
+    if (!shutdownCallback) throw DbError("Unable to Find Procedure fb_shutdown_callback");
+    // From the first call on, the library's code may be running on threads of its own.
+    library.keep();
+    keepRunningOnSignals(shutdownCallback);
+    IMaster* const master = getMasterInterface();
+    if (!master) throw DbError("The client library gave no master interface");
+    master_ = master;
+    return *master_;
+}
+
+IMaster& clientMaster() {
+    // Never destroyed: the client's interfaces may be used until the very end of the process.
+    static ClientLibrary* const library = new ClientLibrary(clientLibraryFiles);
+    return library->master();
+}
 
 ClientFailure describeFailure(IUtil& util, IStatus& status) {
     ClientFailure failure;
@@ -53,13 +100,6 @@ ClientFailure describeFailure(IUtil& util, IStatus& status) {
     failure.code = (errors && errors[0] == isc_arg_gds) ? static_cast<std::int64_t>(errors[1]) : 0;
     failure.connectionLost = meansLostConnection(errors);
     return failure;
-}
-
-void keepClientRunningOnSignals() {
-    ISC_STATUS_ARRAY status = {};
-    if (fb_shutdown_callback(status, refuseShutdownOnSignal, fb_shut_confirmation, nullptr) != 0) {
-        throw DbError("The client library refused the shutdown callback", status[1]);
-    }
 }
 
 }  // namespace mig::db

@@ -14,7 +14,6 @@
 
 #include "app/platform/EndRequests.h"
 #include "target/dataset/DataSetProvider.h"
-#include "target/db/ClientLibrary.h"
 
 #include "tests/qt/WindowFixture.h"
 
@@ -66,9 +65,8 @@ class EndRequestTest : public QObject {
 private slots:
     void init() {
         // As start-up does: the handlers first, then the database client's (the bench's first
-        // attachment in this process installs them).
+        // attachment in this process loads the client, which installs them).
         requests = std::make_unique<EndRequests>();
-        db::keepClientRunningOnSignals();
         setApplyInterruptCheck([] { return EndRequests::pending() != 0; });
         bench = std::make_unique<WindowBench>();
         connect(requests.get(), &EndRequests::requested, bench->form.get(), &TForm1::endOnRequest);

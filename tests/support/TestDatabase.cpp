@@ -7,9 +7,10 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/SqlScript.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#include "target/db/ClientLibrary.h"
+#include "target/db/DbError.h"
+
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
@@ -59,11 +60,11 @@ const std::string& templateDatabase() {
 
 const std::string& clientProblem() {
     static const std::string problem = []() -> std::string {
-#ifdef _WIN32
-        HMODULE client = LoadLibraryW(L"fbclient.dll");
-        if (!client) return "fbclient.dll cannot be loaded (Windows error " + std::to_string(GetLastError()) + ")";
-        if (!GetProcAddress(client, "fb_get_master_interface")) return "fbclient.dll lacks fb_get_master_interface";
-#endif
+        try {
+            db::clientMaster();
+        } catch (const db::DbError& e) {
+            return e.what();
+        }
         return {};
     }();
     return problem;

@@ -13,9 +13,11 @@ namespace mig::test {
 // The password of SYSDBA on the test databases and on the loopback server.
 inline constexpr const char* kTestPassword = "tawnypike";
 
-// Empty text when the Firebird client library can be used by this test program; else why not.
-// The Windows build loads fbclient.dll when the driver is first used, and a machine (or a Wine
-// prefix) without it runs every test that does not need it.
+// Empty text when the Firebird client library can be used by this test program; else why not:
+// the driver's own failure to load it ("Unable to Load fbclient.dll"). The driver loads the
+// library when it is first used, and a Windows machine (or a Wine prefix) without it runs every
+// test that does not need it. On other systems the client is part of what the tests need
+// (libfbclient2): without it a test that needs it fails, with the same reason.
 const std::string& clientProblem();
 
 // A fresh embedded database holding the target tables (sql/schema.sql), empty, character set
@@ -43,10 +45,16 @@ private:
 
 }  // namespace mig::test
 
-// In a test (or its SetUp): without the Firebird client library, skip with the reason.
+// In a test (or its SetUp): without the Firebird client library, skip with the reason (on
+// Windows) or fail with it (elsewhere).
+#ifdef _WIN32
+#define MIG_CLIENT_MISSING_() GTEST_SKIP()
+#else
+#define MIG_CLIENT_MISSING_() GTEST_FAIL()
+#endif
 #define MIG_REQUIRE_CLIENT()                                                                    \
     do {                                                                                        \
         if (const std::string& migClientProblem_ = ::mig::test::clientProblem();                \
             !migClientProblem_.empty())                                                         \
-            GTEST_SKIP() << "Needs the Firebird client library: " << migClientProblem_;         \
+            MIG_CLIENT_MISSING_() << "Needs the Firebird client library: " << migClientProblem_; \
     } while (0)
