@@ -188,7 +188,7 @@ constexpr std::array<MigrationDef, 12> kMigrations = {{
     {MasterData::Customers, "Clientes", "CLIENTES", "A tabela de CLIENTES já está carregada.", kBatch, kClientes,
      kCodigoKey},
     {MasterData::Physicians, "Medicos", "MEDICOS", "A tabela de Medicos já está carregada.", kRows, kMedicos, kCrmKey,
-     hasRegistration},
+     hasRegistration, false, "MEDCRNUME", "o número do CRM precisa ter pelo menos 2 caracteres"},
     {MasterData::RawMaterials, "Componen", "COMPONEN", "A tabela de Componentes já está carregada.", kRows, kComponen,
      kCodigoKey},
     {MasterData::Capsules, "Capsulas", "Capsulas", "A tabela de Cápsulas já está carregada.", kRows, kCapsulas,

@@ -67,6 +67,10 @@ struct MigrationDef {
     // Capsules, vehicles and packaging: rows numbered after the greatest code of the components
     // table, read through the free query before anything else.
     bool numbersRows = false;
+    // With a filter: the legacy field it reads and, in Portuguese (UTF-8), what a record must
+    // hold to be migrated, for the check's report of the records left out.
+    std::string_view filterField{};
+    std::string_view filterRule{};
 };
 
 // The twelve migrations, in the order of the main window's rows (that of kMasterData).
