@@ -416,7 +416,7 @@ void TForm1::migrate(MasterData kind) {
     MigrationReport report;
     {
         // The progress box, when the migration lasts, closes before the final message box.
-        MigrationProgress progress(this, utf8(pair.label2));
+        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
         walk_ = &progress;
         struct Forget {
             MigrationProgress*& walk;
@@ -437,7 +437,7 @@ void TForm1::Conferirmigracao1Click() {
     const MigrationDef& def = migrationOf(kind);
     CheckReport report;
     {
-        MigrationProgress progress(this, utf8(pair.label2));
+        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
         progress.setWalk(MigrationProgress::Walk::Check);
         walk_ = &progress;
         struct Forget {

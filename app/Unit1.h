@@ -6,6 +6,7 @@
 // The window is created before the data module; it refers to `DM` only inside its handlers.
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -110,6 +111,10 @@ public:
     // closed and `ended` is emitted with the exit code for the signal.
     void endOnRequest(int signal);
 
+    // How long a walk (a migration, a check) runs before its progress box shows: half a second,
+    // so that a short walk shows none.
+    void setProgressShowAfter(std::chrono::milliseconds delay) { progressShowAfter_ = delay; }
+
     // Where the window goes on a screen's available area: centred, its top left corner kept
     // on the screen.
     static QPoint centredPosition(const QRect& area, const QSize& size);
@@ -149,6 +154,7 @@ private:
     std::map<const DataSource*, DataSetGridModel*> targetSources_;
     std::vector<QPushButton*> migrateButtons_;
     std::optional<MasterData> previewed_;
+    std::chrono::milliseconds progressShowAfter_{500};
     bool running_ = false;                  // a handler runs (guarded)
     MigrationProgress* walk_ = nullptr;     // the running migration's progress, while it walks
     bool closeWhenIdle_ = false;            // a close request waits for the running handler
