@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "legacy/LegacyTable.h"
@@ -42,12 +42,89 @@ std::string asSentence(std::string message) {
     return message;
 }
 
-// One part of a key as the server compares it: text without its trailing blanks (Firebird pads
-// the shorter text with blanks), numbers in digits.
-std::string keyPart(const Value& v) {
-    if (const auto* s = std::get_if<std::string>(&v)) return withoutTrailingBlanks(*s);
-    return formatValue(v, regional());
+// One part of a key as the server compares it, followed by a separator: text without its
+// trailing blanks (Firebird pads the shorter text with blanks), numbers in digits.
+void appendKeyPart(std::string& key, const Value& v) {
+    if (const auto* s = std::get_if<std::string>(&v)) {
+        std::string_view t = *s;
+        while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+        key += t;
+    } else if (const auto* i = std::get_if<std::int32_t>(&v)) {
+        key += std::to_string(*i);
+    } else {
+        key += formatValue(v, regional());
+    }
+    key += '\x1f';
 }
+
+// A key as the operator reads it: its parts between slashes.
+std::string shown(std::string key) {
+    if (!key.empty()) key.pop_back();
+    for (char& c : key) {
+        if (c == '\x1f') c = '/';
+    }
+    return key;
+}
+
+// The keys of the rows a run stores, each with the record that stores it: open addressing over
+// the keys' hashes in a compact table (a record's lookup is one memory access, mostly), the
+// texts compared only when the hashes agree.
+class KeyIndex {
+public:
+    void reserve(std::size_t n) { grow(n); }
+    // The record that holds `key`, or 0.
+    std::int64_t find(const std::string& key) const {
+        if (slots_.empty()) return 0;
+        const std::uint64_t h = hash(key);
+        const auto tag = static_cast<std::uint32_t>(h >> 32);
+        for (std::size_t i = h & mask(); slots_[i].entry >= 0; i = (i + 1) & mask()) {
+            if (slots_[i].tag != tag) continue;
+            const Entry& e = entries_[static_cast<std::size_t>(slots_[i].entry)];
+            if (e.key == key) return e.record;
+        }
+        return 0;
+    }
+    // Asks for the memory that find(key) and insert(key) will read.
+    void prefetch(const std::string& key) const {
+#if defined(__GNUC__)
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hash(key) & mask()]);
+#else
+        (void)key;
+#endif
+    }
+    void insert(const std::string& key, std::int64_t record) {
+        if (4 * (entries_.size() + 1) > 3 * slots_.size()) grow(entries_.size() + 1);
+        place(hash(key), static_cast<std::int32_t>(entries_.size()));
+        entries_.push_back({key, record});
+    }
+
+private:
+    struct Slot {
+        std::uint32_t tag = 0;
+        std::int32_t entry = -1;
+    };
+    struct Entry {
+        std::string key;
+        std::int64_t record;
+    };
+    static std::uint64_t hash(const std::string& key) { return std::hash<std::string>{}(key); }
+    std::size_t mask() const { return slots_.size() - 1; }
+    void place(std::uint64_t h, std::int32_t entry) {
+        std::size_t i = h & mask();
+        while (slots_[i].entry >= 0) i = (i + 1) & mask();
+        slots_[i] = {static_cast<std::uint32_t>(h >> 32), entry};
+    }
+    // Room for `n` keys at three quarters full at most.
+    void grow(std::size_t n) {
+        std::size_t size = 16;
+        while (3 * size < 4 * n) size *= 2;
+        if (size <= slots_.size()) return;
+        slots_.assign(size, Slot{});
+        for (std::size_t e = 0; e < entries_.size(); ++e) place(hash(entries_[e].key), static_cast<std::int32_t>(e));
+    }
+    std::vector<Slot> slots_;
+    std::vector<Entry> entries_;
+};
 
 // What the server will hold a row to, from its system tables.
 struct ServerColumn {
@@ -127,6 +204,18 @@ private:
     void found(std::int64_t record, const std::string& key, std::string field, std::string text) {
         findings_.push_back({record, key, std::move(field), std::move(text)});
     }
+    // A record's key, worked out at its first use.
+    struct Key {
+        std::function<std::string()> make;
+        std::optional<std::string> value;
+        const std::string& get() {
+            if (!value) value = make();
+            return *value;
+        }
+    };
+    void found(std::int64_t record, Key& key, std::string field, std::string text) {
+        found(record, key.get(), std::move(field), std::move(text));
+    }
 
     // --- the server --------------------------------------------------------------------------
 
@@ -166,7 +255,7 @@ private:
             auto& held = held_.emplace_back();
             readRows([&] {
                 std::string k;
-                for (int i = 0; i < query_.FieldCount(); ++i) k += keyPart(query_.Fields(i).value()) + '\x1f';
+                for (int i = 0; i < query_.FieldCount(); ++i) appendKeyPart(k, query_.Fields(i).value());
                 held.insert(std::move(k));
             });
         }
@@ -204,6 +293,8 @@ private:
             keyFields_.push_back(std::move(fields));
         }
         accepted_.resize(keys_.size());
+        rowKeys_.resize(keys_.size());
+        for (auto& keys : accepted_) keys.reserve(static_cast<std::size_t>(legacy_.recordCount()));
     }
 
     // --- one record --------------------------------------------------------------------------
@@ -238,6 +329,7 @@ private:
         std::string failedField;
         try {
             mapper_.fill();
+            buildKeys();
             try {
                 scratch_.CheckPost();
             } catch (const std::exception& e) {
@@ -254,7 +346,9 @@ private:
         } catch (const std::exception& e) {
             failure = e.what();
         }
-        const std::string key = scratch_.State() == DataSetState::Insert ? mapper_.key() : std::string();
+        // The key is worked out for the records that have something to report only.
+        const bool filled = scratch_.State() == DataSetState::Insert;
+        Key key{[this, filled] { return filled ? mapper_.key() : std::string(); }, std::nullopt};
         if (codesKnown_ && scratch_.State() == DataSetState::Insert) {
             const std::string code = formatPattern000000(mapper_.counter());
             found(record, key, "CODIGO", w("receberia o código ") + code + ".");
@@ -277,7 +371,7 @@ private:
         return true;
     }
 
-    void reportCuts(std::int64_t record, const std::string& key) {
+    void reportCuts(std::int64_t record, Key& key) {
         bool any = false;
         for (const Cut& cut : cuts_) {
             const DataSetField& f = scratch_.Fields(cut.field);
@@ -294,8 +388,31 @@ private:
         if (any) ++cut_;
     }
 
+    // The keys of the row being filled, as the server compares them (empty where none counts),
+    // built as soon as the row is filled so that their lookups are under way meanwhile.
+    void buildKeys() {
+        // Codes numbered from no greatest code are no codes the migration would give.
+        const bool keysKnown = !def_.numbersRows || codesKnown_;
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
+            std::string& text = rowKeys_[k];
+            text.clear();
+            if (!keysKnown || keyFields_[k].empty()) continue;
+            bool null = false;
+            for (int field : keyFields_[k]) {
+                const Value v = scratch_.Fields(field).value();
+                null = null || isNull(v);
+                appendKeyPart(text, v);
+            }
+            if (null) {  // a unique key lets rows without a value by
+                text.clear();
+                continue;
+            }
+            accepted_[k].prefetch(text);
+        }
+    }
+
     // The row as the server would take it; true when the server would refuse it.
-    bool serverRefuses(std::int64_t record, const std::string& key) {
+    bool serverRefuses(std::int64_t record, Key& key) {
         bool refused = false;
         for (const auto& [field, length] : longer_) {
             const DataSetField& f = scratch_.Fields(field);
@@ -314,39 +431,27 @@ private:
                   f.name() + w(" ficaria vazio e a coluna do servidor exige um valor: o servidor vai recusar o registro."));
             refused = true;
         }
-        std::vector<std::string> rowKeys(keys_.size());
-        // Codes numbered from no greatest code are no codes the migration would give.
-        const bool keysKnown = !def_.numbersRows || codesKnown_;
-        for (std::size_t k = 0; k < keys_.size() && keysKnown; ++k) {
-            if (keyFields_[k].empty()) continue;
-            std::string text, shown;
-            bool null = false;
-            for (int field : keyFields_[k]) {
-                const Value v = scratch_.Fields(field).value();
-                null = null || isNull(v);
-                text += keyPart(v) + '\x1f';
-                shown += (shown.empty() ? "" : "/") + keyPart(v);
-            }
-            if (null) continue;  // a unique key lets rows without a value by
-            const std::string field = keys_[k].columns.size() == 1 ? keys_[k].columns[0] : std::string();
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
+            const std::string& text = rowKeys_[k];
+            if (text.empty()) continue;
+            const std::string& field = keys_[k].columns.size() == 1 ? keys_[k].columns[0] : noField_;
             if (held_[k].count(text)) {
                 found(record, key, field,
                       def_.numbersRows
-                          ? w("o código ") + shown + w(" já existe na tabela de componentes: o servidor vai recusar o registro.")
-                          : w("a chave ") + shown + w(" já está gravada no banco de dados: o servidor vai recusar o registro."));
+                          ? w("o código ") + shown(text) + w(" já existe na tabela de componentes: o servidor vai recusar o registro.")
+                          : w("a chave ") + shown(text) + w(" já está gravada no banco de dados: o servidor vai recusar o registro."));
                 refused = true;
-            } else if (auto it = accepted_[k].find(text); it != accepted_[k].end()) {
+            } else if (const std::int64_t first = accepted_[k].find(text); first != 0) {
                 found(record, key, field,
-                      w("chave repetida: o registro ") + std::to_string(it->second) + w(" da tabela antiga já tem a chave ") +
-                          shown + w("; o servidor vai recusar este."));
+                      w("chave repetida: o registro ") + std::to_string(first) + w(" da tabela antiga já tem a chave ") +
+                          shown(text) + w("; o servidor vai recusar este."));
                 refused = true;
             }
-            rowKeys[k] = std::move(text);
         }
         // A refused row takes no key: a later record with the same key is stored.
         if (!refused) {
             for (std::size_t k = 0; k < keys_.size(); ++k) {
-                if (!rowKeys[k].empty()) accepted_[k].emplace(std::move(rowKeys[k]), record);
+                if (!rowKeys_[k].empty()) accepted_[k].insert(rowKeys_[k], record);
             }
         }
         return refused;
@@ -396,7 +501,9 @@ private:
     std::vector<std::pair<int, int>> longer_;  // field, server length
     std::vector<int> notNull_;
     std::vector<std::vector<int>> keyFields_;
-    std::vector<std::unordered_map<std::string, std::int64_t>> accepted_;  // key -> record that stores it
+    std::vector<KeyIndex> accepted_;  // the keys of the rows stored, with their records
+    std::vector<std::string> rowKeys_;  // the record's keys, as accepted_ holds them
+    const std::string noField_;
 
     std::vector<Cut> cuts_;
     std::vector<CheckFinding> general_;

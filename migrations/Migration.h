@@ -23,6 +23,10 @@ enum class MigrationForm : std::uint8_t { Batch, RowByRow };
 struct RecordContext {
     LegacyTable& legacy;
     std::int64_t counter = 0;  // the code counter of the components numbered by the migration
+    // The legacy field the computing assignment reads, found by name at its first use and kept
+    // while the table stays open (set by the procedure for each assignment).
+    Field** sourceSlot = nullptr;
+    Field& legacyField(std::string_view name);
 };
 
 // Where the value of one target field comes from.

@@ -19,6 +19,11 @@ Field& cached(Field*& slot, RecordSet& set, std::string_view name) {
 
 }  // namespace
 
+Field& RecordContext::legacyField(std::string_view name) {
+    if (!sourceSlot) return legacy.FieldByName(name);
+    return cached(*sourceSlot, legacy, name);
+}
+
 RecordMapper::RecordMapper(const MigrationDef& def, LegacyTable& legacy, ClientDataSet& target)
     : def_(def), legacy_(legacy), target_(target), context_{legacy, 0}, slots_(def.mapping.size()) {}
 
@@ -48,7 +53,9 @@ void RecordMapper::assign(const Assignment& a, Slots& slots) {
             break;
         }
         case Source::Kind::Computed:
+            context_.sourceSlot = &slots.first;
             s.compute(context_, field);
+            context_.sourceSlot = nullptr;
             break;
     }
 }
@@ -60,10 +67,12 @@ void RecordMapper::fill() {
 }
 
 std::string RecordMapper::key() const {
+    if (keys_.size() != def_.keyFields.size()) keys_.assign(def_.keyFields.size(), nullptr);
     std::string key;
-    for (std::string_view name : def_.keyFields) {
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
         if (!key.empty()) key += '/';
-        if (Field* f = target_.FindField(name)) key += f->asText();
+        if (!keys_[i]) keys_[i] = target_.FindField(def_.keyFields[i]);
+        if (keys_[i]) key += keys_[i]->asText();
     }
     return key;
 }

@@ -49,6 +49,7 @@ private:
     ClientDataSet& target_;
     RecordContext context_;
     std::vector<Slots> slots_;
+    mutable std::vector<Field*> keys_;  // the key fields, once found
 };
 
 // The greatest code of the whole components table, through the free query, which is closed
