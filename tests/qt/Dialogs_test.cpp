@@ -10,7 +10,7 @@
 #include "app/PortugueseTexts.h"
 #include "migrations/MigrationError.h"
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
