@@ -46,7 +46,7 @@ private slots:
                                 "A tabela de componentes está vazia; as matérias-primas (\"Componen - QTR23\") "
                                 "devem ser migradas primeiro.");
         QCOMPARE(refusal.text, shown);
-        QCOMPARE(ErrorBoxText(refusal.text), shown);  // the box adds no second period
+        QCOMPARE(errorBoxText(refusal.text), shown);  // the box adds no second period
         QCOMPARE(refusal.details, QString());
         QCOMPARE(bench->count("COMPONEN"), 0);
         // The window stays in the pair's previewed state.

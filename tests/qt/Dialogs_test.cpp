@@ -58,7 +58,7 @@ Shown whileShown(const std::function<void()>& show, const std::function<void(QMe
 
 class DialogsTest : public QObject {
     Q_OBJECT
-    const QString title = ApplicationTitle(QApplication::applicationFilePath());
+    const QString title = applicationTitle(QApplication::applicationFilePath());
 
 private slots:
     void aFailureLeavingAHandlerIsShownInAnErrorBox_data() {

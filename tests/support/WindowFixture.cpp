@@ -78,12 +78,12 @@ WindowFixture::~WindowFixture() {
     form.reset();  // the grids watch the data module's datasets
     setDialogs(previousDialogs_);
     DM = nullptr;
-    SetExecutableDirForTesting({});
+    setExecutableDirForTesting({});
 }
 
 void WindowFixture::configureServer(const std::string& serverAddress) {
     std::ofstream(program_.path() + "/KORVELAN.INI", std::ios::binary) << kServerKey << " " << serverAddress << "\r\n";
-    SetExecutableDirForTesting(program_.path() + "/");
+    setExecutableDirForTesting(program_.path() + "/");
     dm.DataModuleCreate();
     const std::string configured = dm.SQLConnection1.Params().value("DataBase");
     require(configured == serverAddress + kServerDatabasePath, "start-up set the database to " + configured);
