@@ -11,7 +11,7 @@
 
 namespace mig {
 
-QString ApplicationTitle(const QString& executableFileName) {
+QString applicationTitle(const QString& executableFileName) {
     QString name = QFileInfo(executableFileName).fileName();
     const int dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) name.truncate(dot);
@@ -19,14 +19,14 @@ QString ApplicationTitle(const QString& executableFileName) {
     return name;
 }
 
-QString ErrorBoxText(const QString& message) {
+QString errorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
     return message;
 }
 
 namespace {
 
-QString title() { return ApplicationTitle(QApplication::applicationFilePath()); }
+QString title() { return applicationTitle(QApplication::applicationFilePath()); }
 
 void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& details) {
     QMessageBox box(icon, title(), text, QMessageBox::Ok, parent);
@@ -37,7 +37,7 @@ void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QS
 }  // namespace
 
 void MessageBoxDialogs::error(const QString& message, const QString& details) {
-    show(parent_, QMessageBox::Critical, ErrorBoxText(message), details);
+    show(parent_, QMessageBox::Critical, errorBoxText(message), details);
 }
 
 void MessageBoxDialogs::information(const QString& text, const QString& details) {

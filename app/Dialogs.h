@@ -29,11 +29,11 @@ public:
 
 // The title of every box: the executable's file name up to its first period, every character
 // after the first in lower case ("MIGRADOR.EXE" -> "Migrador").
-QString ApplicationTitle(const QString& executableFileName);
+QString applicationTitle(const QString& executableFileName);
 
 // The text of an error box: the message with a period appended when its last character sorts
 // after the period.
-QString ErrorBoxText(const QString& message);
+QString errorBoxText(const QString& message);
 
 // Modal QMessageBox boxes over `parent`.
 class MessageBoxDialogs : public Dialogs {

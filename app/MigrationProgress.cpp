@@ -117,7 +117,7 @@ void MigrationProgress::show() {
     shown_ = true;
     box_ = new ProgressDialog(parent_, *this);
     box_->setObjectName(QStringLiteral("MigrationProgress"));
-    box_->setWindowTitle(ApplicationTitle(QApplication::applicationFilePath()));
+    box_->setWindowTitle(applicationTitle(QApplication::applicationFilePath()));
     box_->setWindowModality(Qt::ApplicationModal);
     // The box closes only when the migration ends; closing it by hand cancels.
     box_->setWindowFlag(Qt::WindowCloseButtonHint, false);

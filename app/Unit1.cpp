@@ -308,7 +308,7 @@ void TForm1::guarded(const std::function<void()>& handler) {
         report(fromWin1252(e.what()), fromWin1252(e.details()));
     } catch (const AdvisedError& e) {
         // The message ends as every error box's does; the advice, ending in its own period, follows.
-        report(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
+        report(errorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
         report(fromWin1252(e.what()));
     } catch (...) {

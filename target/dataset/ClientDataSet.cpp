@@ -338,7 +338,7 @@ int ClientDataSet::RecNo() const {
     return cur_ + 1;
 }
 
-void ClientDataSet::MoveTo(int row) {
+void ClientDataSet::moveTo(int row) {
     checkActive();
     settle();
     if (rows_.empty()) return;

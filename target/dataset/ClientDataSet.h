@@ -114,7 +114,7 @@ public:
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     int RecNo() const;            // 1-based; 0 when empty or filling a new row
-    void MoveTo(int row);         // 0-based
+    void moveTo(int row);         // 0-based
 
     // Filling rows.
     void Append();

@@ -16,7 +16,7 @@
 #include "target/dataset/DataSetProvider.h"
 #include "target/db/ClientLibrary.h"
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -54,7 +54,7 @@ void whenTheProgressBoxShows(const TForm1& form, const std::function<void()>& ac
 class EndRequestTest : public QObject {
     Q_OBJECT
     std::unique_ptr<EndRequests> requests;
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
     std::vector<int> ends;
 
     void verifyEverythingClosed() const {
@@ -70,7 +70,7 @@ private slots:
         requests = std::make_unique<EndRequests>();
         db::keepClientRunningOnSignals();
         setApplyInterruptCheck([] { return EndRequests::pending() != 0; });
-        bench = std::make_unique<WindowBench>();
+        bench = std::make_unique<WindowFixture>();
         connect(requests.get(), &EndRequests::requested, bench->form.get(), &TForm1::endOnRequest);
         connect(bench->form.get(), &TForm1::ended, this, [this](int code) { ends.push_back(code); });
         bench->writeEveryLegacyTable();

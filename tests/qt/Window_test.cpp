@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QScreen>
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -73,10 +73,10 @@ QString accessibleName(QObject* object) {
 
 class WindowTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
 private slots:
-    void init() { bench = std::make_unique<WindowBench>(); }
+    void init() { bench = std::make_unique<WindowFixture>(); }
     void cleanup() { bench.reset(); }
 
     void controlsStandAtTheirPlacesWithTheirCaptions_data() {

@@ -4,8 +4,11 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "target/db/Attachment.h"
+#include "target/field/Value.h"
 #include "tests/support/TempFolder.h"
 
 namespace mig::test {
@@ -23,6 +26,17 @@ const std::string& clientProblem();
 // Without the client library the test that makes one is skipped with the reason and no database
 // is made (attach() then gives null): a fixture holding one is skipped before its body runs;
 // a test body that makes one starts with MIG_REQUIRE_CLIENT().
+// What a database holds, read through an attachment of the test's own (so what was committed).
+// A value as the tests write it: text as stored, integers in digits, decimals and floats with a
+// point, dates as YYYY-MM-DD, "<null>" for null.
+std::string valueText(const Value& value);
+// Every row of a query, each column by valueText.
+std::vector<std::vector<std::string>> queryRows(db::Attachment& attachment, std::string_view sql);
+// The first column of every row.
+std::vector<std::string> queryColumn(db::Attachment& attachment, std::string_view sql);
+// The rows of "FORMAFAR", "COMPONEN where GRUPO = 'MP'", ...
+int queryCount(db::Attachment& attachment, std::string_view tableAndCondition);
+
 class TestDatabase {
 public:
     TestDatabase();
@@ -32,6 +46,11 @@ public:
     std::unique_ptr<db::Attachment> attach() const {
         return clientProblem().empty() ? db::Attachment::attach(params()) : nullptr;
     }
+
+    // The readers above, over an attachment of their own.
+    std::vector<std::vector<std::string>> rows(std::string_view sql) const { return queryRows(*attach(), sql); }
+    std::vector<std::string> column(std::string_view sql) const { return queryColumn(*attach(), sql); }
+    int count(std::string_view tableAndCondition) const { return queryCount(*attach(), tableAndCondition); }
 
     // Copies the empty template database to `file` (a path of this system).
     static void copyTemplateTo(const std::string& file);
