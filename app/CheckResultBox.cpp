@@ -17,7 +17,7 @@ CheckResultBox::CheckResultBox(QWidget* parent, const QString& summary, const QS
     : QDialog(parent), csv_(std::move(csv)), chooseFile_(std::move(chooseFile)),
       suggestedName_(std::move(suggestedName)) {
     setObjectName(QStringLiteral("CheckResultBox"));
-    setWindowTitle(ApplicationTitle(QApplication::applicationFilePath()));
+    setWindowTitle(applicationTitle(QApplication::applicationFilePath()));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* heading = new QLabel(summary, this);

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "app/CheckResultBox.h"
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 #include "tests/support/TempFolder.h"
 
 using namespace mig;
@@ -82,7 +82,7 @@ dbf::DbfWriter manyCustomers(int count) {
 
 class CheckMigrationTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
     CheckRecorder recorder;
     Dialogs* previous = nullptr;
 
@@ -96,16 +96,11 @@ class CheckMigrationTest : public QObject {
         return QTest::qWaitFor([menu] { return menu->isVisible(); }, 1000);
     }
     // The right click, then a click on "Conferir migração".
-    void chooseCheck() {
-        QVERIFY(openCheckMenu());
-        QMenu* menu = bench->form->PopupMenu2;
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(bench->form->Conferirmigracao1).center());
-        QVERIFY(QTest::qWaitFor([menu] { return !menu->isVisible(); }));
-    }
+    void chooseCheck() { chooseFromPopup(bench->form->DBGrid1, bench->form->PopupMenu2, bench->form->Conferirmigracao1); }
 
 private slots:
     void init() {
-        bench = std::make_unique<WindowBench>();
+        bench = std::make_unique<WindowFixture>();
         previous = setDialogs(&recorder);
         recorder.boxes.clear();
         bench->writeEveryLegacyTable();
