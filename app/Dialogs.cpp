@@ -1,6 +1,10 @@
 #include "app/Dialogs.h"
 
+#include "app/CheckResultBox.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -48,6 +52,25 @@ bool MessageBoxDialogs::question(const QString& text) {
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+void Dialogs::checkResult(const QString& summary, const QString& details, const QByteArray&, const QString&) {
+    information(summary, details);
+}
+
+QString Dialogs::saveFileName(const QString&) { return {}; }
+
+void MessageBoxDialogs::checkResult(const QString& summary, const QString& details, const QByteArray& csv,
+                                    const QString& suggestedName) {
+    CheckResultBox box(parent_, summary, details, csv, [this](const QString& name) { return saveFileName(name); },
+                       suggestedName);
+    box.exec();
+}
+
+QString MessageBoxDialogs::saveFileName(const QString& suggestedName) {
+    return QFileDialog::getSaveFileName(parent_, QStringLiteral("Salvar a conferência como CSV"),
+                                        QDir::home().filePath(suggestedName),
+                                        QStringLiteral("Arquivos CSV (*.csv)"));
 }
 
 namespace {

@@ -199,7 +199,12 @@ private slots:
         QCOMPARE(form.Esvaziartabela1->text(), QStringLiteral("Esvaziar tabela"));
         QVERIFY(QKeySequence::mnemonic(form.Esvaziartabela1->text()).isEmpty());
         QCOMPARE(form.DBGrid2->contextMenuPolicy(), Qt::CustomContextMenu);
-        QCOMPARE(form.DBGrid1->contextMenuPolicy(), Qt::DefaultContextMenu);
+        // The upper grid's own menu, "Conferir migração", has one entry too.
+        QCOMPARE(form.DBGrid1->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(form.PopupMenu2->actions().size(), 1);
+        QCOMPARE(form.Conferirmigracao1->objectName(), QStringLiteral("Conferirmigracao1"));
+        QCOMPARE(form.Conferirmigracao1->text(), QStringLiteral("Conferir migração"));
+        QVERIFY(QKeySequence::mnemonic(form.Conferirmigracao1->text()).isEmpty());
     }
 
     void theStartShowsNothingAndEnablesNoMigrateButton() {
