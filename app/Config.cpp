@@ -35,7 +35,7 @@ void applyLine(std::string_view line, std::string& address) {
 
 }  // namespace
 
-std::string ServerAddressFromConfig(std::string_view contents, std::string address) {
+std::string serverAddressFromConfig(std::string_view contents, std::string address) {
     const std::size_t eof = contents.find('\x1A');
     if (eof != std::string_view::npos) contents = contents.substr(0, eof);
     std::string line;
@@ -60,9 +60,9 @@ namespace {
 std::string gExecutableDirOverride;
 }  // namespace
 
-void SetExecutableDirForTesting(std::string dir) { gExecutableDirOverride = std::move(dir); }
+void setExecutableDirForTesting(std::string dir) { gExecutableDirOverride = std::move(dir); }
 
-std::string ExecutableDir() {
+std::string executableDir() {
     if (!gExecutableDirOverride.empty()) return gExecutableDirOverride;
     const std::string path = executablePath();
 #ifdef _WIN32
@@ -75,7 +75,7 @@ std::string ExecutableDir() {
 }
 
 void ReadServerAddress() {
-    ProgramDir = ExecutableDir();
+    ProgramDir = executableDir();
     // ProgramDir ends with its separator; the name is appended as it is spelled.
     const std::string shown = ProgramDir + std::string(kConfigFileName);
     const std::filesystem::path file = systemPath(shown);
@@ -93,7 +93,7 @@ void ReadServerAddress() {
     std::ostringstream contents;
     contents << in.rdbuf();
     if (in.bad()) throw std::runtime_error("Cannot read " + shown + ": " + std::strerror(errno));
-    ServerAddress = ServerAddressFromConfig(contents.str(), ServerAddress);
+    ServerAddress = serverAddressFromConfig(contents.str(), ServerAddress);
 }
 
 }  // namespace mig

@@ -31,13 +31,13 @@ std::string TrimBlanks(std::string_view text);
 // each line whose columns 1-48 equal the key sets it to the first 30 characters of the trimmed
 // columns 50-109; the last matching line wins. Lines end at LF (a CR before the LF is not part
 // of the line), a lone CR is dropped, Ctrl-Z ends the file.
-std::string ServerAddressFromConfig(std::string_view contents, std::string address);
+std::string serverAddressFromConfig(std::string_view contents, std::string address);
 
 // The executable's folder, with its trailing separator.
-std::string ExecutableDir();
-// Makes ExecutableDir() answer `dir` (tests that run start-up against a folder of their own);
+std::string executableDir();
+// Makes executableDir() answer `dir` (tests that run start-up against a folder of their own);
 // an empty text restores the real folder.
-void SetExecutableDirForTesting(std::string dir);
+void setExecutableDirForTesting(std::string dir);
 
 // Sets ProgramDir and, from "KORVELAN.INI" in it, ServerAddress. Throws ConfigMissing when the
 // file does not exist (see there) and std::runtime_error when it cannot be read.

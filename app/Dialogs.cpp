@@ -1,13 +1,17 @@
 #include "app/Dialogs.h"
 
+#include "app/CheckResultBox.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace mig {
 
-QString ApplicationTitle(const QString& executableFileName) {
+QString applicationTitle(const QString& executableFileName) {
     QString name = QFileInfo(executableFileName).fileName();
     const int dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) name.truncate(dot);
@@ -15,14 +19,14 @@ QString ApplicationTitle(const QString& executableFileName) {
     return name;
 }
 
-QString ErrorBoxText(const QString& message) {
+QString errorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
     return message;
 }
 
 namespace {
 
-QString title() { return ApplicationTitle(QApplication::applicationFilePath()); }
+QString title() { return applicationTitle(QApplication::applicationFilePath()); }
 
 void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& details) {
     QMessageBox box(icon, title(), text, QMessageBox::Ok, parent);
@@ -33,7 +37,7 @@ void show(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QS
 }  // namespace
 
 void MessageBoxDialogs::error(const QString& message, const QString& details) {
-    show(parent_, QMessageBox::Critical, ErrorBoxText(message), details);
+    show(parent_, QMessageBox::Critical, errorBoxText(message), details);
 }
 
 void MessageBoxDialogs::information(const QString& text, const QString& details) {
@@ -48,6 +52,25 @@ bool MessageBoxDialogs::question(const QString& text) {
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+void Dialogs::checkResult(const QString& summary, const QString& details, const QByteArray&, const QString&) {
+    information(summary, details);
+}
+
+QString Dialogs::saveFileName(const QString&) { return {}; }
+
+void MessageBoxDialogs::checkResult(const QString& summary, const QString& details, const QByteArray& csv,
+                                    const QString& suggestedName) {
+    CheckResultBox box(parent_, summary, details, csv, [this](const QString& name) { return saveFileName(name); },
+                       suggestedName);
+    box.exec();
+}
+
+QString MessageBoxDialogs::saveFileName(const QString& suggestedName) {
+    return QFileDialog::getSaveFileName(parent_, QStringLiteral("Salvar a conferência como CSV"),
+                                        QDir::home().filePath(suggestedName),
+                                        QStringLiteral("Arquivos CSV (*.csv)"));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // How the program speaks to the operator: error boxes, information boxes and questions.
 // The window goes through this interface only, so tests replace it with a recorder.
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -16,15 +17,23 @@ public:
     virtual void information(const QString& text, const QString& details = {}) = 0;
     // Sim / Não, Não the default; true for Sim.
     virtual bool question(const QString& text) = 0;
+    // What "Conferir migração" found: the summary, the details (selectable), and "Salvar como
+    // CSV..." writing `csv` into the file chosen in saveFileName. By default an information box
+    // with the details.
+    virtual void checkResult(const QString& summary, const QString& details, const QByteArray& csv,
+                             const QString& suggestedName);
+    // The save dialog for a CSV file: the path chosen, or empty when the operator gives up.
+    // By default nothing is chosen.
+    virtual QString saveFileName(const QString& suggestedName);
 };
 
 // The title of every box: the executable's file name up to its first period, every character
 // after the first in lower case ("MIGRADOR.EXE" -> "Migrador").
-QString ApplicationTitle(const QString& executableFileName);
+QString applicationTitle(const QString& executableFileName);
 
 // The text of an error box: the message with a period appended when its last character sorts
 // after the period.
-QString ErrorBoxText(const QString& message);
+QString errorBoxText(const QString& message);
 
 // Modal QMessageBox boxes over `parent`.
 class MessageBoxDialogs : public Dialogs {
@@ -33,6 +42,9 @@ public:
     void error(const QString& message, const QString& details = {}) override;
     void information(const QString& text, const QString& details = {}) override;
     bool question(const QString& text) override;
+    void checkResult(const QString& summary, const QString& details, const QByteArray& csv,
+                     const QString& suggestedName) override;
+    QString saveFileName(const QString& suggestedName) override;
 
 private:
     QWidget* parent_;

@@ -102,16 +102,29 @@ void MigrationProgress::cancel() {
     if (label_) label_->setText(label_->text() + QStringLiteral("\nCancelando depois do registro atual..."));
 }
 
+QString MigrationProgress::closeQuestion() const {
+    if (walk_ == Walk::Check) {
+        return QStringLiteral("A conferência da tabela de %1 está em andamento.\n"
+                              "Deseja cancelá-la e fechar a janela?")
+            .arg(table_);
+    }
+    return QStringLiteral("A migração da tabela de %1 está em andamento.\n"
+                          "Deseja cancelá-la e fechar a janela?")
+        .arg(table_);
+}
+
 void MigrationProgress::show() {
     shown_ = true;
     box_ = new ProgressDialog(parent_, *this);
     box_->setObjectName(QStringLiteral("MigrationProgress"));
-    box_->setWindowTitle(ApplicationTitle(QApplication::applicationFilePath()));
+    box_->setWindowTitle(applicationTitle(QApplication::applicationFilePath()));
     box_->setWindowModality(Qt::ApplicationModal);
     // The box closes only when the migration ends; closing it by hand cancels.
     box_->setWindowFlag(Qt::WindowCloseButtonHint, false);
     auto* layout = new QVBoxLayout(box_);
-    auto* heading = new QLabel(QStringLiteral("Migrando a tabela de %1...").arg(table_), box_);
+    auto* heading = new QLabel(walk_ == Walk::Check ? QStringLiteral("Conferindo a migração da tabela de %1...").arg(table_)
+                                                    : QStringLiteral("Migrando a tabela de %1...").arg(table_),
+                               box_);
     heading->setObjectName(QStringLiteral("heading"));
     label_ = new QLabel(box_);
     label_->setObjectName(QStringLiteral("status"));

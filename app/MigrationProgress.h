@@ -41,6 +41,14 @@ public:
     // Stops the migration after the current record, as "Cancelar" does.
     void cancel();
 
+    // What walks: a migration, or the check of one ("Conferir migração"), which the box's
+    // heading and the question of a close request name.
+    enum class Walk : std::uint8_t { Migration, Check };
+    void setWalk(Walk walk) { walk_ = walk; }
+    Walk walk() const { return walk_; }
+    // The question of a close request while the walk runs.
+    QString closeQuestion() const;
+
     // The box while it is shown (tests press its button); nullptr otherwise.
     QDialog* box() const { return box_; }
     bool cancelled() const { return cancelled_; }
@@ -71,6 +79,7 @@ private:
     std::int64_t doneEarlier_ = 0;
     double perRecordNow_ = 0;
     std::int64_t doneNow_ = 0;
+    Walk walk_ = Walk::Migration;
     bool cancelled_ = false;
     bool shown_ = false;
     QDialog* box_ = nullptr;

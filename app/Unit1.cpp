@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/CheckResultBox.h"
 #include "app/DataSetGridModel.h"
 #include "app/Dialogs.h"
 #include "app/LegacyGridModel.h"
@@ -27,6 +28,7 @@
 #include "app/platform/BlockedCloseRequests.h"
 #include "app/platform/EndRequests.h"
 #include "legacy/LegacyTables.h"
+#include "migrations/Check.h"
 #include "migrations/EmptyTable.h"
 #include "migrations/MigrationError.h"
 #include "migrations/Migration.h"
@@ -233,6 +235,16 @@ void TForm1::buildControls() {
     Esvaziartabela1 = PopupMenu1->addAction(QStringLiteral("Esvaziar tabela"));
     Esvaziartabela1->setObjectName(QStringLiteral("Esvaziartabela1"));
     connectHandler(Esvaziartabela1, &QAction::triggered, &TForm1::Esvaziartabela1Click);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    Conferirmigracao1 = PopupMenu2->addAction(QStringLiteral("Conferir migração"));
+    Conferirmigracao1->setObjectName(QStringLiteral("Conferirmigracao1"));
+    Conferirmigracao1->setEnabled(false);
+    connectHandler(Conferirmigracao1, &QAction::triggered, &TForm1::Conferirmigracao1Click);
+    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        guarded([this, pos] { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
+    });
     DBGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
     // The menu opens through the guard: not at all while a handler runs.
     connect(DBGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -296,7 +308,7 @@ void TForm1::guarded(const std::function<void()>& handler) {
         report(fromWin1252(e.what()), fromWin1252(e.details()));
     } catch (const AdvisedError& e) {
         // The message ends as every error box's does; the advice, ending in its own period, follows.
-        report(ErrorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
+        report(errorBoxText(fromWin1252(e.what())) + QLatin1Char('\n') + fromWin1252(e.advice()));
     } catch (const std::exception& e) {
         report(fromWin1252(e.what()));
     } catch (...) {
@@ -325,6 +337,7 @@ void TForm1::endOnRequest(int signal) {
     // it goes on to its end.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) box->done(QMessageBox::Cancel);
+        if (auto* box = qobject_cast<CheckResultBox*>(widget); box && box->isVisible()) box->done(QDialog::Rejected);
     }
     // The running migration stops at its next record.
     if (walk_) walk_->cancel();
@@ -363,6 +376,12 @@ void TForm1::preview(MasterData kind) {
     dataSet.Open();
     if (!pair.paintsCaptionsFirst) showCaptionsAndBind();
     EnableMigrateButton(utf8(pair.legacyTable));
+    setPreviewed(kind);
+}
+
+void TForm1::setPreviewed(std::optional<MasterData> kind) {
+    previewed_ = kind;
+    Conferirmigracao1->setEnabled(kind.has_value());
 }
 
 void TForm1::BitBtn1Click() { preview(MasterData::PharmaceuticalForms); }
@@ -397,7 +416,7 @@ void TForm1::migrate(MasterData kind) {
     MigrationReport report;
     {
         // The progress box, when the migration lasts, closes before the final message box.
-        MigrationProgress progress(this, utf8(pair.label2));
+        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
         walk_ = &progress;
         struct Forget {
             MigrationProgress*& walk;
@@ -411,6 +430,34 @@ void TForm1::migrate(MasterData kind) {
     dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
 }
 
+void TForm1::Conferirmigracao1Click() {
+    if (!previewed_) return;
+    const MasterData kind = *previewed_;
+    const PairDef& pair = pairOf(kind);
+    const MigrationDef& def = migrationOf(kind);
+    CheckReport report;
+    {
+        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
+        progress.setWalk(MigrationProgress::Walk::Check);
+        walk_ = &progress;
+        struct Forget {
+            MigrationProgress*& walk;
+            ~Forget() { walk = nullptr; }
+        } forget{walk_};
+        report = runCheck(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1,
+                          &progress);
+    }
+    if (endCode_ || EndRequests::pending() != 0) return;
+    if (report.end == CheckReport::End::Cancelled) {
+        dialogs().information(fromWin1252(report.summary));
+        return;
+    }
+    const std::string csv = report.csv();
+    dialogs().checkResult(fromWin1252(report.summary), fromWin1252(report.details()),
+                          QByteArray(csv.data(), static_cast<qsizetype>(csv.size())),
+                          QStringLiteral("Conferencia %1.csv").arg(utf8(pair.label1)));
+}
+
 void TForm1::BitBtn21Click() { CloseAllTables(); }
 
 void TForm1::CloseAllTables() {
@@ -421,6 +468,7 @@ void TForm1::CloseAllTables() {
     }
     Label1->setText(QString());
     for (QPushButton* button : migrateButtons_) button->setEnabled(false);
+    setPreviewed(std::nullopt);
 }
 
 void TForm1::EnableMigrateButton(const QString& key) {
@@ -458,9 +506,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::closeWhileRunning() {
     if (!running_ || askingToClose_) return;
     if (walk_ && !walk_->cancelled() && !endCode_) {
-        const QString question = QStringLiteral("A migração da tabela de %1 está em andamento.\n"
-                                                "Deseja cancelá-la e fechar a janela?")
-                                     .arg(walk_->table());
+        const QString question = walk_->closeQuestion();
         askingToClose_ = true;
         const bool yes = dialogs().question(question);
         askingToClose_ = false;

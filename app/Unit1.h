@@ -6,9 +6,11 @@
 // The window is created before the data module; it refers to `DM` only inside its handlers.
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +49,9 @@ public:
         *BitBtn25;
     QMenu* PopupMenu1;
     QAction* Esvaziartabela1;
+    // The upper grid's popup menu: "Conferir migração", available while a pair is previewed.
+    QMenu* PopupMenu2;
+    QAction* Conferirmigracao1;
 
     // The twelve legacy tables and their data sources belong to the window.
     LegacyTable& legacyTable(std::string_view component) const;
@@ -86,6 +91,8 @@ public:
     virtual void BitBtn21Click();
     // "Esvaziar tabela".
     virtual void Esvaziartabela1Click();
+    // "Conferir migração": what the previewed pair's migration would cut, refuse or leave out.
+    virtual void Conferirmigracao1Click();
     virtual void FormClose();
 
     void CloseAllTables();
@@ -103,6 +110,10 @@ public:
     // "Cancelar" stops it and shows no final box. When no handler runs any more, everything is
     // closed and `ended` is emitted with the exit code for the signal.
     void endOnRequest(int signal);
+
+    // How long a walk (a migration, a check) runs before its progress box shows: half a second,
+    // so that a short walk shows none.
+    void setProgressShowAfter(std::chrono::milliseconds delay) { progressShowAfter_ = delay; }
 
     // Where the window goes on a screen's available area: centred, its top left corner kept
     // on the screen.
@@ -129,6 +140,8 @@ private:
     // What the preview and migrate handlers of a kind of master data do.
     void preview(MasterData kind);
     void migrate(MasterData kind);
+    // The pair previewed, if any: set by a preview that succeeded, cleared by CloseAllTables.
+    void setPreviewed(std::optional<MasterData> kind);
     DataSetGridModel& targetSource(DataSource& source);
     ClientDataSet& targetDataSet(std::string_view component) const;
     QPushButton* makeButton(QPushButton*& member, std::string_view name, const QString& caption);
@@ -140,6 +153,8 @@ private:
     std::map<std::string_view, LegacyGridModel*> legacySources_;
     std::map<const DataSource*, DataSetGridModel*> targetSources_;
     std::vector<QPushButton*> migrateButtons_;
+    std::optional<MasterData> previewed_;
+    std::chrono::milliseconds progressShowAfter_{500};
     bool running_ = false;                  // a handler runs (guarded)
     MigrationProgress* walk_ = nullptr;     // the running migration's progress, while it walks
     bool closeWhenIdle_ = false;            // a close request waits for the running handler

@@ -24,7 +24,7 @@ QString fromWin1252(const char* text) { return QString::fromStdString(mig::win12
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    app.setApplicationName(mig::ApplicationTitle(QApplication::applicationFilePath()));
+    app.setApplicationName(mig::applicationTitle(QApplication::applicationFilePath()));
     mig::setRegional(mig::systemRegionalSettings());
     const mig::PortugueseTexts texts;
     // Before the database client first runs (the driver loads it when the connection first

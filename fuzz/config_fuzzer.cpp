@@ -10,11 +10,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view contents(reinterpret_cast<const char*>(data), size);
-    const std::string address = mig::ServerAddressFromConfig(contents, "anterior");
+    const std::string address = mig::serverAddressFromConfig(contents, "anterior");
     if (address.size() > mig::kServerAddressCapacity) std::abort();
     if (address != "anterior" && mig::TrimBlanks(address).size() != address.size() &&
         address.size() < mig::kServerAddressCapacity)
         std::abort();
-    if (mig::ServerAddressFromConfig(contents, address) != address) std::abort();
+    if (mig::serverAddressFromConfig(contents, address) != address) std::abort();
     return 0;
 }

@@ -66,7 +66,7 @@ constexpr Assignment kFabric[] = {MIG_SUPPLIER_MAPPING("FAB")};
 // carried as a date (its text would lose the century under a two-digit-year format); a text
 // field goes through the date syntax.
 void birthDate(RecordContext& context, Field& target) {
-    Field& source = context.legacy.FieldByName("CLIDTNASC");
+    Field& source = context.legacyField("CLIDTNASC");
     if (source.kind() == FieldKind::Date && target.kind() == FieldKind::Date) {
         if (source.isNull()) {
             target.clear();
@@ -121,13 +121,13 @@ constexpr K kCrmKey[] = {"CRM"};
 // --- Raw materials -----------------------------------------------------------------------
 
 void rawMaterialCode(RecordContext& context, Field& target) {
-    target.setText(formatPattern000000(context.legacy.FieldByName("MATCODIGO").asInteger()));
+    target.setText(formatPattern000000(context.legacyField("MATCODIGO").asInteger()));
 }
 
 // A factor copied as written when it is positive, else 1.
 template <std::string_view const& legacyField>
 void positiveOrOne(RecordContext& context, Field& target) {
-    Field& source = context.legacy.FieldByName(legacyField);
+    Field& source = context.legacyField(legacyField);
     target.setText(source.asFloat() > 0 ? source.asText() : std::string("1"));
 }
 constexpr std::string_view kMatFatCor = "MATFATCOR";
@@ -188,7 +188,7 @@ constexpr std::array<MigrationDef, 12> kMigrations = {{
     {MasterData::Customers, "Clientes", "CLIENTES", "A tabela de CLIENTES já está carregada.", kBatch, kClientes,
      kCodigoKey},
     {MasterData::Physicians, "Medicos", "MEDICOS", "A tabela de Medicos já está carregada.", kRows, kMedicos, kCrmKey,
-     hasRegistration},
+     hasRegistration, false, "MEDCRNUME", "o número do CRM precisa ter pelo menos 2 caracteres"},
     {MasterData::RawMaterials, "Componen", "COMPONEN", "A tabela de Componentes já está carregada.", kRows, kComponen,
      kCodigoKey},
     {MasterData::Capsules, "Capsulas", "Capsulas", "A tabela de Cápsulas já está carregada.", kRows, kCapsulas,

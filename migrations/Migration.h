@@ -23,6 +23,10 @@ enum class MigrationForm : std::uint8_t { Batch, RowByRow };
 struct RecordContext {
     LegacyTable& legacy;
     std::int64_t counter = 0;  // the code counter of the components numbered by the migration
+    // The legacy field the computing assignment reads, found by name at its first use and kept
+    // while the table stays open (set by the procedure for each assignment).
+    Field** sourceSlot = nullptr;
+    Field& legacyField(std::string_view name);
 };
 
 // Where the value of one target field comes from.
@@ -67,6 +71,10 @@ struct MigrationDef {
     // Capsules, vehicles and packaging: rows numbered after the greatest code of the components
     // table, read through the free query before anything else.
     bool numbersRows = false;
+    // With a filter: the legacy field it reads and, in Portuguese (UTF-8), what a record must
+    // hold to be migrated, for the check's report of the records left out.
+    std::string_view filterField{};
+    std::string_view filterRule{};
 };
 
 // The twelve migrations, in the order of the main window's rows (that of kMasterData).

@@ -8,6 +8,7 @@
 
 #include "legacy/LegacyTable.h"
 #include "migrations/MigrationError.h"
+#include "migrations/RecordMapping.h"
 #include "target/dataset/ClientDataSet.h"
 #include "target/dataset/SQLQuery.h"
 #include "target/field/RegionalSettings.h"
@@ -37,7 +38,7 @@ class Run {
 public:
     Run(const MigrationDef& def, LegacyTable& legacy, ClientDataSet& target, SQLQuery& query,
         MigrationObserver* observer)
-        : def_(def), legacy_(legacy), target_(target), query_(query), observer_(observer), context_{legacy, 0} {}
+        : def_(def), legacy_(legacy), target_(target), query_(query), observer_(observer), mapper_(def, legacy, target) {}
 
     MigrationReport run() {
         if (def_.numbersRows) readGreatestCode();
@@ -57,95 +58,14 @@ public:
     }
 
 private:
-    // The greatest code of the whole components table, through the free query. A code that is
-    // no number refuses the run with the conversion's message. So does an empty table, whose
-    // greatest code is empty: the raw materials, migrated first, give the table the codes that
-    // these rows are numbered after, and the advice says so. The query is closed again however
-    // the reading ends, so that no reading transaction stays open.
-    void readGreatestCode() {
-        query_.Close();
-        query_.setSQL("Select Max(CODIGO) as MaiorCodigo from componen");
-        query_.Open();
-        bool noComponent = false;
-        try {
-            Field& greatest = query_.FieldByName("MaiorCodigo");
-            noComponent = greatest.isNull();
-            context_.counter = greatest.asInteger();
-        } catch (const ConversionError& e) {
-            query_.Close();
-            if (noComponent) {
-                throw AdvisedError(e.what(), w("A tabela de componentes está vazia; as matérias-primas "
-                                               "(\"Componen - QTR23\") devem ser migradas primeiro."));
-            }
-            throw;
-        } catch (...) {
-            query_.Close();
-            throw;
-        }
-        query_.Close();
-    }
+    void readGreatestCode() { mapper_.setCounter(mig::readGreatestCode(query_)); }
 
     std::int64_t recordNumber() const { return legacy_.recNo() + 1; }
 
-    // The fields an assignment reads and writes, looked up by name at their first use and kept
-    // for the rest of the run: both record sets keep their fields while they stay open. A name
-    // that is not found is looked up (and fails) again for every record.
-    struct Slots {
-        Field* target = nullptr;
-        Field* first = nullptr;
-        Field* second = nullptr;
-    };
-    static Field& cached(Field*& slot, RecordSet& set, std::string_view name) {
-        if (!slot) slot = &set.FieldByName(name);
-        return *slot;
-    }
-
-    void assign(const Assignment& a, Slots& slots) {
-        Field& field = cached(slots.target, target_, a.target);
-        const Source& s = a.source;
-        switch (s.kind) {
-            case Source::Kind::Field:
-                field.setText(cached(slots.first, legacy_, s.text).asText());
-                break;
-            case Source::Kind::Constant:
-                field.setText(s.text);
-                break;
-            case Source::Kind::NumericConstant: {
-                std::string text(s.text);
-                for (char& c : text) {
-                    if (c == '.') c = regional().decimalSeparator;
-                }
-                field.setText(text);
-                break;
-            }
-            case Source::Kind::Join: {
-                std::string text = cached(slots.first, legacy_, s.text).asText();
-                text += s.separator;
-                text += cached(slots.second, legacy_, s.second).asText();
-                field.setText(text);
-                break;
-            }
-            case Source::Kind::Computed:
-                s.compute(context_, field);
-                break;
-        }
-    }
-
     // The row being filled: append, number, map.
-    void fill() {
-        target_.Append();
-        if (def_.numbersRows) ++context_.counter;
-        for (std::size_t i = 0; i < def_.mapping.size(); ++i) assign(def_.mapping[i], slots_[i]);
-    }
+    void fill() { mapper_.fill(); }
 
-    std::string keyOfRowBeingFilled() {
-        std::string key;
-        for (std::string_view name : def_.keyFields) {
-            if (!key.empty()) key += '/';
-            if (Field* f = target_.FindField(name)) key += f->asText();
-        }
-        return key;
-    }
+    std::string keyOfRowBeingFilled() const { return mapper_.key(); }
 
     void post() {
         const std::string key = keyOfRowBeingFilled();
@@ -354,8 +274,7 @@ private:
     ClientDataSet& target_;
     SQLQuery& query_;
     MigrationObserver* observer_;
-    RecordContext context_;
-    std::vector<Slots> slots_ = std::vector<Slots>(def_.mapping.size());
+    RecordMapper mapper_;
     std::vector<PostedRow> posted_;
     std::vector<LostRecord> lost_;
     std::int64_t filtered_ = 0;

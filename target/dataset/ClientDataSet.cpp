@@ -103,6 +103,10 @@ Value DataSetField::value() const { return owner_.fieldValue(index_); }
 
 void DataSetField::store(Value v) { owner_.storeField(index_, std::move(v)); }
 
+void DataSetField::cutting(std::string_view whole) {
+    if (owner_.cutListener_) owner_.cutListener_(index_, whole);
+}
+
 std::string DataSetField::displayText() const { return owner_.displayText(-1, index_); }
 
 // ---------------------------------------------------------------------------------------------
@@ -247,6 +251,17 @@ void ClientDataSet::Open() {
     notify(DataSetEvent::Opened);
 }
 
+void ClientDataSet::CreateDataSet() {
+    if (Active()) return;
+    store_ = RowStore(FieldCount());
+    rows_.clear();
+    changes_.clear();
+    state_ = DataSetState::Browse;
+    cur_ = -1;
+    bof_ = eof_ = true;
+    notify(DataSetEvent::Opened);
+}
+
 void ClientDataSet::Close() {
     if (!Active()) return;
     state_ = DataSetState::Inactive;
@@ -323,7 +338,7 @@ int ClientDataSet::RecNo() const {
     return cur_ + 1;
 }
 
-void ClientDataSet::MoveTo(int row) {
+void ClientDataSet::moveTo(int row) {
     checkActive();
     settle();
     if (rows_.empty()) return;
@@ -386,11 +401,15 @@ void ClientDataSet::endFilling() {
     editRow_ = -1;
 }
 
-void ClientDataSet::Post() {
+void ClientDataSet::CheckPost() const {
     if (!filling()) fail(kNotEditing);
     for (std::size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i]->def().required && isNull(buffer_[i]))
             throw DataError(msg::formatMessage(kRequired, {fields_[i]->name()}));
+}
+
+void ClientDataSet::Post() {
+    CheckPost();
 
     if (state_ == DataSetState::Insert) {
         const RowStore::Record record = encodeBuffer();
@@ -516,7 +535,10 @@ void ClientDataSet::storeField(int field, Value v) {
     switch (f.kind()) {
     case FieldKind::Text:
         if (auto* s = std::get_if<std::string>(&v)) {
-            if (f.size() > 0 && s->size() > static_cast<std::size_t>(f.size())) s->resize(static_cast<std::size_t>(f.size()));
+            if (f.size() > 0 && s->size() > static_cast<std::size_t>(f.size())) {
+                if (cutListener_) cutListener_(field, *s);
+                s->resize(static_cast<std::size_t>(f.size()));
+            }
             s->resize(withoutTrailingBlanks(*s).size());
         } else if (!isNull(v)) {
             throw invalid();

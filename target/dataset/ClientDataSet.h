@@ -54,6 +54,9 @@ public:
     Value value() const override;
     void store(Value v) override;
 
+protected:
+    void cutting(std::string_view whole) override;
+
 private:
     friend class ClientDataSet;
     ClientDataSet& owner_;
@@ -92,6 +95,9 @@ public:
 
     // Opening and closing. Open reads every row through the provider; nothing happens when open.
     void Open();
+    // Opens the dataset empty, without asking a provider for rows: a dataset of the declared
+    // fields whose rows are filled and looked at, never applied.
+    void CreateDataSet();
     void Close();
     bool Active() const { return state_ != DataSetState::Inactive; }
     DataSetState State() const { return state_; }
@@ -108,12 +114,15 @@ public:
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     int RecNo() const;            // 1-based; 0 when empty or filling a new row
-    void MoveTo(int row);         // 0-based
+    void moveTo(int row);         // 0-based
 
     // Filling rows.
     void Append();
     void Edit();
     void Post();
+    // Raises what Post would raise for the row being filled (a required field without a
+    // value), changing nothing.
+    void CheckPost() const;
     void Cancel();
     void Delete();
     bool Modified() const { return modified_; }
@@ -143,6 +152,11 @@ public:
     int displayRowCount() const;
     std::string displayText(int row, int field) const;
     Value rowValue(int row, int field) const;
+
+    // Told whenever a text assigned to a field of the row being filled is cut to the field's
+    // size: the field's index and the whole text. Empty to stop.
+    using CutListener = std::function<void(int field, std::string_view whole)>;
+    void setCutListener(CutListener listener) { cutListener_ = std::move(listener); }
 
     // Change notifications, called after the dataset changed.
     using Listener = std::function<void(DataSetEvent)>;
@@ -221,6 +235,7 @@ private:
     RecordBuilder builder_;
 
     std::vector<std::pair<int, Listener>> listeners_;
+    CutListener cutListener_;
     int nextListener_ = 1;
 };
 

@@ -122,7 +122,10 @@ void Field::setText(std::string_view text) {
     const FieldKind k = kind();
     switch (k) {
         case FieldKind::Text:
-            if (size() > 0 && text.size() > static_cast<std::size_t>(size())) text = text.substr(0, size());
+            if (size() > 0 && text.size() > static_cast<std::size_t>(size())) {
+                cutting(text);
+                text = text.substr(0, size());
+            }
             store(std::string(text));
             return;
         case FieldKind::Memo:

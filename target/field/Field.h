@@ -47,6 +47,11 @@ public:
     virtual Value value() const = 0;
     virtual void store(Value v) = 0;
 
+protected:
+    // Told by setText, before a text field keeps the first size() characters of `whole` and
+    // drops the rest (without a message, as the conversion rules say). Nothing by default.
+    virtual void cutting(std::string_view whole) { (void)whole; }
+
 private:
     FieldDef def_;
 };

@@ -15,46 +15,17 @@ wm_close="$3"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 districts=3000
 
-missing() {
-  if [ "${CI:-}" = true ]; then echo "FAIL: $* (required under CI; scripts/install-deps)"; exit 1; fi
-  echo "SKIP: $* (scripts/install-deps)"; exit 77
-}
+needs="scripts/install-deps"
+# shellcheck source=session.sh
+. "$root/tests/cli/session.sh"
 for tool in Xvfb xdotool isql-fb perl; do
   command -v "$tool" >/dev/null || missing "$tool is missing"
 done
+start_display 140
 
-work="$(mktemp -d)"
-xvfb_pid=""
-wrapper_pid=""
-failures=0
-cleanup() {
-  if [ -n "$wrapper_pid" ] && kill -0 "$wrapper_pid" 2>/dev/null; then
-    kill -KILL "$(cat "$work/pid" 2>/dev/null)" 2>/dev/null; wait "$wrapper_pid" 2>/dev/null
-  fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
-
-display=140
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1400x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || missing "Xvfb did not start"
-export DISPLAY=":$display"
-
-bin="$work/bin"
-drive="$work/drive_c"
-db="$drive/korvelan/dados/korvelan.bd"
-mkdir -p "$bin" "$drive/korvelan/dados"
-cp "$exe" "$bin/Migrador"
 printf '%-48s %s\r\n' 'IP DO SERVIDOR CENTRAL.........................:' '' >"$bin/KORVELAN.INI"
 "$writer" "$drive/Quiltor" "$districts" 1 || { echo "FAIL: legacy_writer"; exit 1; }
-{ echo "create database '$work/empty.fdb' user 'SYSDBA' default character set WIN1252;"
-  cat "$root/sql/schema.sql"
-  echo "commit;"; } | isql-fb -q >/dev/null || { echo "FAIL: could not create the database"; exit 1; }
+make_empty_database "$work/empty.fdb"
 
 # The X libraries' own faults under AddressSanitizer, as in end_on_signal.sh.
 if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi

@@ -20,47 +20,16 @@ server_password=tawnypike
 districts=3000
 forms=300000
 
-missing() {
-  if [ "${CI:-}" = true ]; then echo "FAIL: $* (required under CI; scripts/install-deps, scripts/test-server)"; exit 1; fi
-  echo "SKIP: $* (scripts/install-deps, scripts/test-server)"; exit 77
-}
+needs="scripts/install-deps, scripts/test-server"
+# shellcheck source=session.sh
+. "$root/tests/cli/session.sh"
 for tool in Xvfb xdotool isql-fb gfix perl; do
   command -v "$tool" >/dev/null || missing "$tool is missing"
 done
+start_display 120
 
-work="$(mktemp -d)"
-xvfb_pid=""
-wrapper_pid=""
-failures=0
-cleanup() {
-  if [ -n "$wrapper_pid" ] && kill -0 "$wrapper_pid" 2>/dev/null; then
-    kill -KILL "$(cat "$work/pid" 2>/dev/null)" 2>/dev/null; wait "$wrapper_pid" 2>/dev/null
-  fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
-
-# A display of the test's own.
-display=120
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1400x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || missing "Xvfb did not start"
-export DISPLAY=":$display"
-
-# The program's folder and drive C: with the legacy folder; an empty target database to copy.
-bin="$work/bin"
-drive="$work/drive_c"
-db="$drive/korvelan/dados/korvelan.bd"
-mkdir -p "$bin" "$drive/korvelan/dados"
-cp "$exe" "$bin/Migrador"
 "$writer" "$drive/Quiltor" "$districts" "$forms" || { echo "FAIL: legacy_writer"; exit 1; }
-{ echo "create database '$work/empty.fdb' user 'SYSDBA' default character set WIN1252;"
-  cat "$root/sql/schema.sql"
-  echo "commit;"; } | isql-fb -q >/dev/null || { echo "FAIL: could not create the database"; exit 1; }
+make_empty_database "$work/empty.fdb"
 
 server_up() { echo "select 1 from rdb\$database;" | isql-fb -q -user SYSDBA -password "$server_password" "$server_db" >/dev/null 2>&1; }
 # Runs SQL on the case's database and prints the result without headings.

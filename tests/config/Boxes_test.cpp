@@ -5,7 +5,7 @@
 namespace mig {
 namespace {
 
-TEST(ErrorBoxText, AppendsAPeriodWhenTheLastCharacterSortsAfterIt) {
+TEST(errorBoxText, AppendsAPeriodWhenTheLastCharacterSortsAfterIt) {
     const struct { const char* message; const char* shown; } cases[] = {
         {"data", "data."},
         {"x.", "x."},
@@ -16,15 +16,15 @@ TEST(ErrorBoxText, AppendsAPeriodWhenTheLastCharacterSortsAfterIt) {
         {"", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ErrorBoxText(QString::fromUtf8(c.message)), QString::fromUtf8(c.shown)) << c.message;
+        EXPECT_EQ(errorBoxText(QString::fromUtf8(c.message)), QString::fromUtf8(c.shown)) << c.message;
     }
 }
 
-TEST(ApplicationTitle, FileNameUpToTheFirstPeriodWithTheRestInLowerCase) {
-    EXPECT_EQ(ApplicationTitle("/usr/local/bin/Migrador"), "Migrador");
-    EXPECT_EQ(ApplicationTitle("C:/Programas/MIGRADOR.EXE"), "Migrador");
-    EXPECT_EQ(ApplicationTitle("/x/migrador.tar.gz"), "migrador");  // the first character as it is
-    EXPECT_EQ(ApplicationTitle("/x/M"), "M");
+TEST(applicationTitle, FileNameUpToTheFirstPeriodWithTheRestInLowerCase) {
+    EXPECT_EQ(applicationTitle("/usr/local/bin/Migrador"), "Migrador");
+    EXPECT_EQ(applicationTitle("C:/Programas/MIGRADOR.EXE"), "Migrador");
+    EXPECT_EQ(applicationTitle("/x/migrador.tar.gz"), "migrador");  // the first character as it is
+    EXPECT_EQ(applicationTitle("/x/M"), "M");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class ServerAddressTable : public ::testing::TestWithParam<ConfigCase> {};
 
 TEST_P(ServerAddressTable, ReadsTheLastMatchingLine) {
     const ConfigCase& c = GetParam();
-    EXPECT_EQ(ServerAddressFromConfig(c.contents, c.before), c.expected);
+    EXPECT_EQ(serverAddressFromConfig(c.contents, c.before), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,7 +90,7 @@ TEST(ReadServerAddress, OnlyAFileOfThatNameIsRead) {
             std::ofstream(name == "file" ? ini : target) << kKey << " 10.0.0.7\r\n";
             if (name == "link to a file") fs::create_symlink(target, ini);
         }
-        SetExecutableDirForTesting(program.path() + "/");
+        setExecutableDirForTesting(program.path() + "/");
         ServerAddress.clear();
         if (c.missing) {
             EXPECT_THROW(ReadServerAddress(), ConfigMissing) << name;
@@ -98,7 +98,7 @@ TEST(ReadServerAddress, OnlyAFileOfThatNameIsRead) {
             EXPECT_NO_THROW(ReadServerAddress()) << name;
             EXPECT_EQ(ServerAddress, "10.0.0.7") << name;
         }
-        SetExecutableDirForTesting({});
+        setExecutableDirForTesting({});
     }
     ServerAddress.clear();
 }
@@ -121,7 +121,7 @@ constexpr const char* kTestProgram = "config_tests";
 // The program's folder as the system gives it: the folder of the running executable, ending
 // with the separator (on Windows "Z:\\...\\" under Wine, "C:\\...\\" on a workstation).
 TEST(ProgramFolder, IsTheExecutablesFolderWithItsSeparator) {
-    const std::string dir = ExecutableDir();
+    const std::string dir = executableDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), kSeparator);
     EXPECT_TRUE(std::filesystem::exists(systemPath(dir + kTestProgram))) << dir;
@@ -137,11 +137,11 @@ class ConfigInProgramFolder : public ::testing::Test {
 protected:
     ConfigInProgramFolder() : dir_(folder_.path() + kSeparator + "Migra\xC3\xA7\xC3\xA3o" + kSeparator) {
         std::filesystem::create_directories(systemPath(dir_));
-        SetExecutableDirForTesting(dir_);
+        setExecutableDirForTesting(dir_);
         ServerAddress.clear();
     }
     ~ConfigInProgramFolder() override {
-        SetExecutableDirForTesting({});
+        setExecutableDirForTesting({});
         ServerAddress.clear();
         ProgramDir.clear();
     }

@@ -197,7 +197,7 @@ TEST(ClientDataSetCursor, ReReadKeepsThePositionAndPreparesTheSelectOnce) {
     DataSetChain& chain = t.chain("FormaFar");
     ClientDataSet& ds = chain.dataSet;
     ds.Open();
-    ds.MoveTo(2);
+    ds.moveTo(2);
     t.exec("insert into FORMAFAR (FORMAFARMA) values ('0')");
     ds.Refresh();
     EXPECT_EQ(ds.RecordCount(), 4);

@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "tests/faults/OperatorBench.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/WindowFixture.h"
 #include "tests/support/Relay.h"
 
 namespace mig::test {
@@ -35,7 +36,7 @@ protected:
     }
 
     Relay relay;
-    OperatorBench bench;
+    WindowFixture bench;
 };
 
 // The batch form sends every row in one transaction: a cut in the middle of it leaves nothing of
@@ -57,7 +58,7 @@ TEST_F(ConnectionCut, DuringABatchApplyNothingOfItIsStoredAndTheNextPreviewWorks
     ASSERT_TRUE(relay.cutHappened());
     EXPECT_GE(relay.requestsPassed() - before, kRecords / 2 - 1);
 
-    const std::vector<Box> boxes = bench.takeBoxes();
+    const std::vector<TextBox> boxes = bench.takeBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].kind, Box::Error) << boxes[0];
     // The client's own text for a connection that went away.
@@ -66,7 +67,7 @@ TEST_F(ConnectionCut, DuringABatchApplyNothingOfItIsStoredAndTheNextPreviewWorks
 
     // The window is still usable while the server is away: the preview reports the failure.
     bench.press("BitBtn1");
-    const std::vector<Box> away = bench.takeBoxes();
+    const std::vector<TextBox> away = bench.takeBoxes();
     ASSERT_EQ(away.size(), 1u);
     EXPECT_EQ(away[0].kind, Box::Error) << away[0];
 
@@ -76,7 +77,7 @@ TEST_F(ConnectionCut, DuringABatchApplyNothingOfItIsStoredAndTheNextPreviewWorks
     ASSERT_TRUE(bench.enabled("BitBtn11"));
     EXPECT_EQ(bench.targetRows(), 0);
     bench.press("BitBtn11");
-    const std::vector<Box> done = bench.takeBoxes();
+    const std::vector<TextBox> done = bench.takeBoxes();
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].kind, Box::Information) << done[0];
     EXPECT_EQ(done[0].text, "Procedimento concluído.");
@@ -106,7 +107,7 @@ TEST_F(ConnectionCut, DuringARowByRowWalkTheRowsStoredBeforeStayAndTheRestAreRep
     const std::vector<std::string> codes = serverColumn("select CODIGO from TABPOSO order by cast(CODIGO as integer)");
     for (int i = 0; i < static_cast<int>(codes.size()); ++i) EXPECT_EQ(codes[static_cast<std::size_t>(i)], std::to_string(i + 1));
 
-    const std::vector<Box> boxes = bench.takeBoxes();
+    const std::vector<TextBox> boxes = bench.takeBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].kind, Box::Information) << boxes[0];
     EXPECT_TRUE(boxes[0].text.starts_with("Procedimento concluído.")) << boxes[0];
@@ -124,7 +125,7 @@ TEST_F(ConnectionCut, DuringARowByRowWalkTheRowsStoredBeforeStayAndTheRestAreRep
     EXPECT_EQ(bench.takeBoxes().size(), 0u);
     EXPECT_EQ(bench.targetRows(), stored);
     bench.press("BitBtn19");
-    const std::vector<Box> again = bench.takeBoxes();
+    const std::vector<TextBox> again = bench.takeBoxes();
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0].text, "A tabela de Posologias já está carregada.");
 }

@@ -8,7 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "tests/faults/OperatorBench.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/WindowFixture.h"
 
 namespace mig::test {
 namespace {
@@ -47,22 +48,22 @@ const Pair kPairsTried[] = {
 
 struct Change {
     const char* name;
-    std::function<void(const OperatorBench&, const Pair&)> apply;
+    std::function<void(const WindowFixture&, const Pair&)> apply;
     const char* error;  // what the error box says happened to the file
     int recordsAfter;   // records the file holds afterwards; -1 when it is gone
     bool damaged;       // what is left of the file has a record cut in two
 };
 
 const Change kChanges[] = {
-    {"deleted", [](const OperatorBench& b, const Pair& p) { fs::remove(b.legacyFile(p.component)); }, "was deleted", -1, false},
+    {"deleted", [](const WindowFixture& b, const Pair& p) { fs::remove(b.legacyFile(p.component)); }, "was deleted", -1, false},
     {"cut short",
-     [](const OperatorBench& b, const Pair& p) {
+     [](const WindowFixture& b, const Pair& p) {
          const dbf::DbfWriter layout = p.legacy(0, "");
          fs::resize_file(b.legacyFile(p.component), layout.headerLength() + 5 * layout.recordLength() + 3);
      },
      "was changed by another program", 5, true},
     {"replaced",
-     [](const OperatorBench& b, const Pair& p) {
+     [](const WindowFixture& b, const Pair& p) {
          const std::string other = b.legacyFolder() + "/novo.dbf";
          p.legacy(7, "N").writeFiles(other);
          fs::rename(other, b.legacyFile(p.component));
@@ -77,7 +78,7 @@ protected:
         MIG_REQUIRE_SERVER();
         bench.configureServer("127.0.0.1");
     }
-    OperatorBench bench;
+    WindowFixture bench;
 };
 
 TEST_F(LegacyFileBetweenPreviewAndMigrate, TheMigrationStopsWithAClearErrorAndStoresNothing) {
@@ -91,7 +92,7 @@ TEST_F(LegacyFileBetweenPreviewAndMigrate, TheMigrationStopsWithAClearErrorAndSt
 
             change.apply(bench, pair);
             bench.press(pair.migrate);
-            const std::vector<Box> boxes = bench.takeBoxes();
+            const std::vector<TextBox> boxes = bench.takeBoxes();
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].kind, Box::Error) << boxes[0];
             EXPECT_TRUE(boxes[0].text.starts_with(std::string(pair.component) + ": the file C:\\Quiltor\\" + pair.file))
@@ -102,7 +103,7 @@ TEST_F(LegacyFileBetweenPreviewAndMigrate, TheMigrationStopsWithAClearErrorAndSt
 
             // The pair opened again reads the file as it is now.
             bench.press(pair.preview);
-            std::vector<Box> again = bench.takeBoxes();
+            std::vector<TextBox> again = bench.takeBoxes();
             if (change.recordsAfter < 0) {
                 ASSERT_EQ(again.size(), 1u);
                 EXPECT_TRUE(again[0].text.starts_with("Table file not found: C:\\Quiltor\\")) << again[0];

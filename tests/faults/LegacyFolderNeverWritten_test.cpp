@@ -16,7 +16,8 @@
 
 #include "app/Pairs.h"
 #include "legacy/LegacyTables.h"
-#include "tests/faults/OperatorBench.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/WindowFixture.h"
 
 namespace mig::test {
 namespace {
@@ -102,7 +103,7 @@ std::map<std::string, FileState> folderState(const std::string& folder) {
 TEST(LegacyFolderNeverWritten, EveryPreviewMigrationAndEmptyingLeavesEveryFileAsItWas) {
     MIG_REQUIRE_SERVER();
     emptyServerTables();
-    OperatorBench bench;
+    WindowFixture bench;
     bench.configureServer("127.0.0.1");
     for (const LegacyTableInfo& info : legacyTableList()) {
         // dBase IV files for the tables with memos, dBase III for the others.
@@ -126,20 +127,21 @@ TEST(LegacyFolderNeverWritten, EveryPreviewMigrationAndEmptyingLeavesEveryFileAs
         SCOPED_TRACE(pair.legacyTable);
         previewAndPaint(pair);
         bench.press(pair.migrateButton);
-        const std::vector<Box> boxes = bench.takeBoxes();
+        const std::vector<TextBox> boxes = bench.takeBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].kind, Box::Information) << boxes[0];
         EXPECT_TRUE(boxes[0].text.starts_with("Procedimento concluído.")) << boxes[0];
         QApplication::processEvents();
     }
     bench.press("BitBtn21");  // Fechar Tudo
-    // Empty what can be emptied and migrate again.
+    // Empty what can be emptied (the question answered Sim) and migrate again.
+    bench.boxes.answer = true;
     for (const PairDef& pair : kPairs) {
         SCOPED_TRACE(pair.legacyTable);
         previewAndPaint(pair);
         bench.chooseEmptyTable();
         bench.press(pair.migrateButton);
-        for (const Box& box : bench.takeBoxes()) EXPECT_NE(box.kind, Box::Error) << box;
+        for (const TextBox& box : bench.takeBoxes()) EXPECT_NE(box.kind, Box::Error) << box;
         QApplication::processEvents();
     }
     bench.form->close();

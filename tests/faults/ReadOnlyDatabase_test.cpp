@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/faults/OperatorBench.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/WindowFixture.h"
 #include "tests/support/SqlScript.h"
 
 namespace mig::test {
@@ -43,17 +44,12 @@ protected:
     int rows(const std::string& table) {
         db::AttachParams p = serverParams();
         p.database = database;
-        auto attachment = db::Attachment::attach(p);
-        auto tx = attachment->startTransaction();
-        auto st = attachment->prepare(*tx, "select count(*) from " + table);
-        st->open(*tx);
-        st->fetch();
-        return static_cast<int>(st->integer(0));
+        return queryCount(*db::Attachment::attach(p), table);
     }
 
     TempFolder folder;
     const std::string database = "127.0.0.1:" + folder.path() + "/somente-leitura.fdb";
-    OperatorBench bench;
+    WindowFixture bench;
 };
 
 TEST_F(ReadOnlyDatabase, EveryInsertIsRefusedAndReportedInBothForms) {
@@ -83,7 +79,7 @@ TEST_F(ReadOnlyDatabase, EveryInsertIsRefusedAndReportedInBothForms) {
         bench.press(c.preview);
         ASSERT_EQ(bench.takeBoxes().size(), 0u) << "the preview reads a read-only database";
         bench.press(c.migrate);
-        const std::vector<Box> boxes = bench.takeBoxes();
+        const std::vector<TextBox> boxes = bench.takeBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].kind, c.box) << boxes[0];
         EXPECT_EQ(boxes[0].text, c.text);

@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "tests/faults/OperatorBench.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/WindowFixture.h"
 
 namespace mig::test {
 namespace {
@@ -24,7 +25,7 @@ dbf::DbfWriter manufacturers() {
 TEST(ServerRefusal, ManufacturerNamesOfMoreThanFortyCharactersAreRefusedWithTheReason) {
     MIG_REQUIRE_SERVER();
     emptyServerTables();
-    OperatorBench bench;
+    WindowFixture bench;
     bench.configureServer("127.0.0.1");
 
     // Name lengths: the column's size, one more, the dataset's size, and more than the dataset
@@ -40,7 +41,7 @@ TEST(ServerRefusal, ManufacturerNamesOfMoreThanFortyCharactersAreRefusedWithTheR
     ASSERT_EQ(bench.takeBoxes().size(), 0u);
     bench.press("BitBtn18");
 
-    const std::vector<Box> boxes = bench.takeBoxes();
+    const std::vector<TextBox> boxes = bench.takeBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].kind, Box::Error) << boxes[0];
     EXPECT_EQ(boxes[0].text, "Fabric: Must apply updates before refreshing data");

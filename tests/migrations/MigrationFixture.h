@@ -27,9 +27,6 @@ namespace mig::test {
 
 // WIN1252 text from a UTF-8 literal.
 std::string w(std::string_view utf8);
-// A value read from the server as the tests compare it: text as stored, numbers in digits with
-// "." ("<null>" for null). Cast decimals to text in the query to see their scale.
-std::string show(const Value& value);
 
 // Calls `onRecord` after each record of a run, with the number of records done; never stops it.
 class EachRecord : public MigrationObserver {
@@ -98,28 +95,9 @@ protected:
 
     ClientDataSet& dataSet(std::string_view name) { return targetDb.dataSet(name); }
 
-    // Every row of a query, each column as text ("<null>" for null), as committed.
-    std::vector<std::vector<std::string>> rows(std::string_view sql) {
-        auto attachment = targetDb.db.attach();
-        auto tx = attachment->startTransaction();
-        auto statement = attachment->prepare(*tx, sql);
-        statement->open(*tx);
-        std::vector<std::vector<std::string>> out;
-        while (statement->fetch()) {
-            std::vector<std::string> row;
-            for (int c = 0; c < static_cast<int>(statement->columns().size()); ++c) {
-                row.push_back(show(statement->value(c)));
-            }
-            out.push_back(std::move(row));
-        }
-        return out;
-    }
-    // The first column of every row.
-    std::vector<std::string> column(std::string_view sql) {
-        std::vector<std::string> out;
-        for (auto& r : rows(sql)) out.push_back(r.at(0));
-        return out;
-    }
+    // Every row of a query, each column as text, as committed (valueText); its first column.
+    std::vector<std::vector<std::string>> rows(std::string_view sql) { return targetDb.db.rows(sql); }
+    std::vector<std::string> column(std::string_view sql) { return targetDb.db.column(sql); }
     void exec(std::string_view sql) { targetDb.db.attach()->executeImmediate(sql); }
 
     TargetDb targetDb;

@@ -83,7 +83,7 @@ TEST_F(MigrationTest, AfterEachRowByRowStepTheDataSetShowsWhatTheServerHolds) {
             EXPECT_EQ(target.ChangeCount(), 0);
             Rows shown;
             for (int row = 0; row < target.RecordCount(); ++row) {
-                shown.push_back({show(target.rowValue(row, first)), show(target.rowValue(row, second))});
+                shown.push_back({valueText(target.rowValue(row, first)), valueText(target.rowValue(row, second))});
             }
             Rows held = rows(sql);
             std::sort(shown.begin(), shown.end());

@@ -12,7 +12,7 @@
 
 #include "target/db/ClientLibrary.h"
 #include "target/platform/SystemPath.h"
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;

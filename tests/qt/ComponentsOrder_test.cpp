@@ -2,17 +2,17 @@
 // empty, with the box saying what to migrate first, and numbered after the raw materials once
 // those are migrated.
 #include "tests/migrations/LegacyLayouts.h"
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
 
 class ComponentsOrderTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
 private slots:
-    void init() { bench = std::make_unique<WindowBench>(); }
+    void init() { bench = std::make_unique<WindowFixture>(); }
     void cleanup() { bench.reset(); }
 
     void anEmptyComponentsTableRefusesTheGroupUntilTheRawMaterialsAreMigrated_data() {
@@ -46,7 +46,7 @@ private slots:
                                 "A tabela de componentes está vazia; as matérias-primas (\"Componen - QTR23\") "
                                 "devem ser migradas primeiro.");
         QCOMPARE(refusal.text, shown);
-        QCOMPARE(ErrorBoxText(refusal.text), shown);  // the box adds no second period
+        QCOMPARE(errorBoxText(refusal.text), shown);  // the box adds no second period
         QCOMPARE(refusal.details, QString());
         QCOMPARE(bench->count("COMPONEN"), 0);
         // The window stays in the pair's previewed state.

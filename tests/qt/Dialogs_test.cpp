@@ -10,7 +10,7 @@
 #include "app/PortugueseTexts.h"
 #include "migrations/MigrationError.h"
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -58,7 +58,7 @@ Shown whileShown(const std::function<void()>& show, const std::function<void(QMe
 
 class DialogsTest : public QObject {
     Q_OBJECT
-    const QString title = ApplicationTitle(QApplication::applicationFilePath());
+    const QString title = applicationTitle(QApplication::applicationFilePath());
 
 private slots:
     void aFailureLeavingAHandlerIsShownInAnErrorBox_data() {

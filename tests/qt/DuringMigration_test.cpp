@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -95,7 +95,7 @@ Cancelled readCancelled(const QString& text) {
 
 class DuringMigrationTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
     // The districts previewed, ready for their "=> Migrar".
     void previewDistricts() {
@@ -118,7 +118,7 @@ class DuringMigrationTest : public QObject {
     }
 
 private slots:
-    void init() { bench = std::make_unique<WindowBench>(); }
+    void init() { bench = std::make_unique<WindowFixture>(); }
     void cleanup() { bench.reset(); }
 
     void escOrACloseRequestOnTheProgressBoxCancels_data() {

@@ -2,7 +2,7 @@
 // and the rows the server holds of it, the table (or group of the components table) that the
 // caption above the lower grid names emptied on the server and shown again, and nothing for the
 // empty caption of start-up.
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -21,11 +21,11 @@ std::vector<int> everyTargetHolds(int rows) { return std::vector<int>(kPairs.siz
 
 class EmptyingTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
 private slots:
     void init() {
-        bench = std::make_unique<WindowBench>();
+        bench = std::make_unique<WindowFixture>();
         bench->writeEveryLegacyTable();
         for (std::size_t i = 0; i < kPairs.size(); ++i) bench->fillTarget(i, 1, 2);
     }
@@ -112,7 +112,7 @@ private slots:
         QFETCH(int, pair);
         QFETCH(int, stored);
         QFETCH(QString, question);
-        const std::string rows = WindowBench::kTargetKinds[pair].rows;
+        const std::string rows = WindowFixture::kTargetKinds[pair].rows;
         bench->exec("delete from " + rows);
         bench->click(qPrintable(preview));
         // Rows stored after the preview, by another program: the grid does not show them.

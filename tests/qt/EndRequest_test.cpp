@@ -15,7 +15,7 @@
 #include "app/platform/EndRequests.h"
 #include "target/dataset/DataSetProvider.h"
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -53,7 +53,7 @@ void whenTheProgressBoxShows(const TForm1& form, const std::function<void()>& ac
 class EndRequestTest : public QObject {
     Q_OBJECT
     std::unique_ptr<EndRequests> requests;
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
     std::vector<int> ends;
 
     void verifyEverythingClosed() const {
@@ -68,7 +68,7 @@ private slots:
         // attachment in this process loads the client, which installs them).
         requests = std::make_unique<EndRequests>();
         setApplyInterruptCheck([] { return EndRequests::pending() != 0; });
-        bench = std::make_unique<WindowBench>();
+        bench = std::make_unique<WindowFixture>();
         connect(requests.get(), &EndRequests::requested, bench->form.get(), &TForm1::endOnRequest);
         connect(bench->form.get(), &TForm1::ended, this, [this](int code) { ends.push_back(code); });
         bench->writeEveryLegacyTable();

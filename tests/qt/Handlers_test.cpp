@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "tests/support/WindowFixture.h"
 
 using namespace mig;
 
@@ -98,19 +99,7 @@ private slots:
     }
 
     void thePopupEntryRunsEsvaziartabela1Click() {
-        QWidget* viewport = form->DBGrid2->viewport();
-        const QPoint at(20, 20);
-        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-            // What the offscreen platform says of every popup.
-            QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
-            QTest::ignoreMessage(QtWarningMsg, "This plugin does not support grabbing the keyboard");
-        }
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
-        QApplication::sendEvent(viewport, &event);
-        QMenu* menu = form->PopupMenu1;
-        QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(form->Esvaziartabela1).center());
-        QVERIFY(QTest::qWaitFor([menu] { return !menu->isVisible(); }));
+        test::chooseFromPopup(form->DBGrid2, form->PopupMenu1, form->Esvaziartabela1);
         QCOMPARE(form->calls.size(), std::size_t(1));
         QCOMPARE(form->calls[0].handler, QStringLiteral("Esvaziartabela1Click"));
         QVERIFY(form->calls[0].guarded);

@@ -8,7 +8,7 @@
 
 #include "target/field/RegionalSettings.h"
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -26,7 +26,7 @@ std::string fileBytes(const std::string& path) {
 
 class PreviewTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
     // Nothing open, no migrate button enabled, Label1 empty.
     void verifyAllClosed() const {
@@ -39,7 +39,7 @@ class PreviewTest : public QObject {
     }
 
 private slots:
-    void init() { bench = std::make_unique<WindowBench>(); }
+    void init() { bench = std::make_unique<WindowFixture>(); }
     void cleanup() { bench.reset(); }
 
     void eachPreviewShowsItsPairAndEnablesItsMigrateButtonAlone_data() {
@@ -79,7 +79,7 @@ private slots:
         QFETCH(int, rows);
         // Each table holds a number of rows of its own, so a pair that opened another table shows.
         for (std::size_t i = 0; i < kPairs.size(); ++i) {
-            bench->writeLegacy(kPairs[i].legacyTable, WindowBench::simpleLegacy(int(i) + 1));
+            bench->writeLegacy(kPairs[i].legacyTable, WindowFixture::simpleLegacy(int(i) + 1));
             bench->fillTarget(i, 1, int(i) + 1);
         }
         TForm1& form = *bench->form;
@@ -243,20 +243,20 @@ private slots:
     }
 
     void theSamePreviewTwiceShowsTheCurrentContents() {
-        bench->writeLegacy("FormaFarma", WindowBench::simpleLegacy(1));
+        bench->writeLegacy("FormaFarma", WindowFixture::simpleLegacy(1));
         bench->fillTarget(0, 1, 1);
         TForm1& form = *bench->form;
         bench->click("BitBtn1");
         QCOMPARE(form.DBGrid1->model()->rowCount(), 1);
         QCOMPARE(form.DBGrid2->model()->rowCount(), 1);
 
-        bench->writeLegacy("FormaFarma", WindowBench::simpleLegacy(3));
+        bench->writeLegacy("FormaFarma", WindowFixture::simpleLegacy(3));
         bench->fillTarget(0, 2, 3);
         bench->click("BitBtn1");
         QCOMPARE(form.DBGrid1->model()->rowCount(), 3);
         QCOMPARE(form.DBGrid1->model()->index(2, 0).data().toString(), q("REGISTRO 3"));
         QCOMPARE(form.DBGrid2->model()->rowCount(), 3);
-        QCOMPARE(WindowBench::cell(form.DBGrid2, 2, "FORMAFARMA"), q("FORMA 3"));
+        QCOMPARE(WindowFixture::cell(form.DBGrid2, 2, "FORMAFARMA"), q("FORMA 3"));
         QCOMPARE(bench->enabledMigrateButtons(), QStringList{"BitBtn11"});
     }
 
@@ -284,20 +284,20 @@ private slots:
         bench->fillTarget(0, 1, 1);
         bench->fillTarget(5, 1, 1);
         bench->click(qPrintable(preview));
-        QCOMPARE(WindowBench::cell(bench->form->DBGrid2, 0, column), shown);
-        QCOMPARE(WindowBench::alignment(bench->form->DBGrid2, 0, column), right ? Qt::AlignRight : Qt::AlignLeft);
+        QCOMPARE(WindowFixture::cell(bench->form->DBGrid2, 0, column), shown);
+        QCOMPARE(WindowFixture::alignment(bench->form->DBGrid2, 0, column), right ? Qt::AlignRight : Qt::AlignLeft);
     }
 
     void theUpperGridSetsNumbersToTheRight() {
         bench->writeLegacy("FormaFarma", dbf::DbfWriter(0x03, {{"GRPCODIGO", 'N', 3}, {"GRPDESCRI", 'C', 30}})
                                              .add({"7", "POMADA"}));
         bench->click("BitBtn1");
-        QCOMPARE(WindowBench::alignment(bench->form->DBGrid1, 0, "GRPCODIGO"), Qt::AlignRight);
-        QCOMPARE(WindowBench::alignment(bench->form->DBGrid1, 0, "GRPDESCRI"), Qt::AlignLeft);
+        QCOMPARE(WindowFixture::alignment(bench->form->DBGrid1, 0, "GRPCODIGO"), Qt::AlignRight);
+        QCOMPARE(WindowFixture::alignment(bench->form->DBGrid1, 0, "GRPDESCRI"), Qt::AlignLeft);
     }
 
     void neitherGridEdits() {
-        bench->writeLegacy("FormaFarma", WindowBench::simpleLegacy(2));
+        bench->writeLegacy("FormaFarma", WindowFixture::simpleLegacy(2));
         bench->fillTarget(0, 1, 2);
         const std::string file = bench->legacyFolder() + "/QTR05.DBF";
         const std::string before = fileBytes(file);
@@ -339,7 +339,7 @@ private slots:
         // The window stays in the pair's previewed state, the lower grid showing the new rows.
         QCoreApplication::processEvents();
         QCOMPARE(form.DBGrid2->model()->rowCount(), 2);
-        QCOMPARE(WindowBench::cell(form.DBGrid2, 0, "FORMAFARMA"), q("CÁPSULA"));
+        QCOMPARE(WindowFixture::cell(form.DBGrid2, 0, "FORMAFARMA"), q("CÁPSULA"));
         QCOMPARE(bench->enabledMigrateButtons(), QStringList{"BitBtn11"});
         QCOMPARE(form.Label2->text(), q("Formas Farmacêuticas"));
 

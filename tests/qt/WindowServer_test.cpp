@@ -1,6 +1,6 @@
 // The window against the loopback server (scripts/test-server): a pair previewed, migrated and
 // emptied over the network, the server's rows read through an attachment of their own.
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 #include "tests/support/TestServer.h"
 
 using namespace mig;
@@ -8,22 +8,13 @@ using namespace mig::test;
 
 namespace {
 
-int serverCount(const std::string& tableAndCondition) {
-    auto attachment = db::Attachment::attach(serverParams());
-    auto tx = attachment->startTransaction();
-    auto st = attachment->prepare(*tx, "select cast(count(*) as varchar(12)) from " + tableAndCondition);
-    st->open(*tx);
-    st->fetch();
-    return std::stoi(std::string(st->text(0)));
-}
-
 void serverExec(std::string_view sql) { db::Attachment::attach(serverParams())->executeImmediate(sql); }
 
 }  // namespace
 
 class WindowServerTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
 private slots:
     void init() {
@@ -32,7 +23,7 @@ private slots:
             QSKIP(qPrintable("No loopback Firebird server (run scripts/test-server): " + QString::fromStdString(problem)));
         }
         emptyServerTables();
-        bench = std::make_unique<WindowBench>();
+        bench = std::make_unique<WindowFixture>();
         bench->dm.SQLConnection1.Params().setValue("DataBase", kServerDatabase);
         bench->dm.SQLConnection1.Params().setValue("Password", kTestPassword);
     }

@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QScreen>
 
-#include "tests/qt/WindowFixture.h"
+#include "tests/qt/WindowTest.h"
 
 using namespace mig;
 using namespace mig::test;
@@ -73,10 +73,10 @@ QString accessibleName(QObject* object) {
 
 class WindowTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<WindowBench> bench;
+    std::unique_ptr<WindowFixture> bench;
 
 private slots:
-    void init() { bench = std::make_unique<WindowBench>(); }
+    void init() { bench = std::make_unique<WindowFixture>(); }
     void cleanup() { bench.reset(); }
 
     void controlsStandAtTheirPlacesWithTheirCaptions_data() {
@@ -199,7 +199,12 @@ private slots:
         QCOMPARE(form.Esvaziartabela1->text(), QStringLiteral("Esvaziar tabela"));
         QVERIFY(QKeySequence::mnemonic(form.Esvaziartabela1->text()).isEmpty());
         QCOMPARE(form.DBGrid2->contextMenuPolicy(), Qt::CustomContextMenu);
-        QCOMPARE(form.DBGrid1->contextMenuPolicy(), Qt::DefaultContextMenu);
+        // The upper grid's own menu, "Conferir migração", has one entry too.
+        QCOMPARE(form.DBGrid1->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(form.PopupMenu2->actions().size(), 1);
+        QCOMPARE(form.Conferirmigracao1->objectName(), QStringLiteral("Conferirmigracao1"));
+        QCOMPARE(form.Conferirmigracao1->text(), QStringLiteral("Conferir migração"));
+        QVERIFY(QKeySequence::mnemonic(form.Conferirmigracao1->text()).isEmpty());
     }
 
     void theStartShowsNothingAndEnablesNoMigrateButton() {

@@ -29,19 +29,9 @@ public:
     // Runs one statement in a transaction of its own.
     void exec(std::string_view sql) { connection.ExecuteDirect(sql); }
 
-    // The first column of every row, as committed, read as text ("<null>" for null).
-    std::vector<std::string> column(std::string_view sql) {
-        auto att = db.attach();
-        auto tx = att->startTransaction();
-        auto st = att->prepare(*tx, sql);
-        st->open(*tx);
-        std::vector<std::string> out;
-        while (st->fetch()) out.push_back(st->isNull(0) ? "<null>" : std::string(st->text(0)));
-        return out;
-    }
-    int count(std::string_view table) {
-        return std::stoi(column("select cast(count(*) as varchar(20)) from " + std::string(table)).at(0));
-    }
+    // The first column of every row, as committed (valueText); the rows of a table.
+    std::vector<std::string> column(std::string_view sql) const { return db.column(sql); }
+    int count(std::string_view table) const { return db.count(table); }
 
     TestDatabase db;
     db::SQLConnection connection;

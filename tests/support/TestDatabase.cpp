@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "target/field/Calendar.h"
+#include "target/field/NumberFormat.h"
 #include "target/platform/SystemPath.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/SqlScript.h"
@@ -86,6 +88,44 @@ void TestDatabase::copyTemplateTo(const std::string& file) {
     const std::string& from = templateDatabase();
     fs::create_directories(systemPath(file).parent_path());
     fs::copy_file(systemPath(from), systemPath(file), fs::copy_options::overwrite_existing);
+}
+
+std::string valueText(const Value& value) {
+    if (isNull(value)) return "<null>";
+    if (const auto* text = std::get_if<std::string>(&value)) return *text;
+    if (const auto* i = std::get_if<std::int32_t>(&value)) return std::to_string(*i);
+    if (const auto* d = std::get_if<Decimal>(&value)) return formatDecimal(*d, '.');
+    if (const auto* f = std::get_if<double>(&value)) return formatGeneralFloat(*f, '.');
+    if (const auto* date = std::get_if<Date>(&value)) {
+        const CivilDate c = civilDate(*date);
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", c.year, c.month, c.day);
+        return buffer;
+    }
+    return "<value>";
+}
+
+std::vector<std::vector<std::string>> queryRows(db::Attachment& attachment, std::string_view sql) {
+    auto tx = attachment.startTransaction();
+    auto statement = attachment.prepare(*tx, sql);
+    statement->open(*tx);
+    std::vector<std::vector<std::string>> out;
+    while (statement->fetch()) {
+        std::vector<std::string> row;
+        for (int c = 0; c < static_cast<int>(statement->columns().size()); ++c) row.push_back(valueText(statement->value(c)));
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+std::vector<std::string> queryColumn(db::Attachment& attachment, std::string_view sql) {
+    std::vector<std::string> out;
+    for (auto& row : queryRows(attachment, sql)) out.push_back(std::move(row.at(0)));
+    return out;
+}
+
+int queryCount(db::Attachment& attachment, std::string_view tableAndCondition) {
+    return std::stoi(queryColumn(attachment, "select cast(count(*) as varchar(20)) from " + std::string(tableAndCondition)).at(0));
 }
 
 }  // namespace mig::test

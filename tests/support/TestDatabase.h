@@ -4,8 +4,11 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "target/db/Attachment.h"
+#include "target/field/Value.h"
 #include "tests/support/TempFolder.h"
 
 namespace mig::test {
@@ -19,6 +22,17 @@ inline constexpr const char* kTestPassword = "tawnypike";
 // test that does not need it. On other systems the client is part of what the tests need
 // (libfbclient2): without it a test that needs it fails, with the same reason.
 const std::string& clientProblem();
+
+// What a database holds, read through an attachment of the test's own (so what was committed).
+// A value as the tests write it: text as stored, integers in digits, decimals and floats with a
+// point, dates as YYYY-MM-DD, "<null>" for null.
+std::string valueText(const Value& value);
+// Every row of a query, each column by valueText.
+std::vector<std::vector<std::string>> queryRows(db::Attachment& attachment, std::string_view sql);
+// The first column of every row.
+std::vector<std::string> queryColumn(db::Attachment& attachment, std::string_view sql);
+// The rows of "FORMAFAR", "COMPONEN where GRUPO = 'MP'", ...
+int queryCount(db::Attachment& attachment, std::string_view tableAndCondition);
 
 // A fresh embedded database holding the target tables (sql/schema.sql), empty, character set
 // WIN1252. The schema is loaded once per test program into a template that each instance copies.
@@ -34,6 +48,11 @@ public:
     std::unique_ptr<db::Attachment> attach() const {
         return clientProblem().empty() ? db::Attachment::attach(params()) : nullptr;
     }
+
+    // The readers above, over an attachment of their own.
+    std::vector<std::vector<std::string>> rows(std::string_view sql) const { return queryRows(*attach(), sql); }
+    std::vector<std::string> column(std::string_view sql) const { return queryColumn(*attach(), sql); }
+    int count(std::string_view tableAndCondition) const { return queryCount(*attach(), tableAndCondition); }
 
     // Copies the empty template database to `file` (a path of this system).
     static void copyTemplateTo(const std::string& file);

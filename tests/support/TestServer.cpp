@@ -54,4 +54,12 @@ void emptyServerTables() {
     tx->commit();
 }
 
+std::vector<std::string> serverColumn(std::string_view sql) {
+    return queryColumn(*db::Attachment::attach(serverParams()), sql);
+}
+
+int serverCount(std::string_view tableAndCondition) {
+    return queryCount(*db::Attachment::attach(serverParams()), tableAndCondition);
+}
+
 }  // namespace mig::test

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "target/db/Attachment.h"
 #include "tests/support/TestDatabase.h"
@@ -19,6 +21,10 @@ db::AttachParams serverParams();  // kServerDatabase, SYSDBA, kTestPassword, WIN
 const std::string& serverProblem();
 // CI=true in the environment: a missing server is a failure there, not a reason to skip.
 bool runningUnderCi();
+// The server's database read through an attachment of its own (valueText for each column): the
+// first column of every row, and the rows of "FORMAFAR", "COMPONEN where GRUPO = 'MP'", ...
+std::vector<std::string> serverColumn(std::string_view sql);
+int serverCount(std::string_view tableAndCondition);
 // Deletes every row of every table of the server's database, in one committed transaction.
 void emptyServerTables();
 
