@@ -27,33 +27,12 @@ printf '%-48s %s\r\n' 'IP DO SERVIDOR CENTRAL.........................:' '' >"$b
 "$writer" "$drive/Quiltor" "$districts" 1 || { echo "FAIL: legacy_writer"; exit 1; }
 make_empty_database "$work/empty.fdb"
 
-# The X libraries' own faults under AddressSanitizer, as in end_on_signal.sh.
-if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi
-if [ -n "${LSAN_OPTIONS:-}" ]; then
-  supp=""
-  IFS=: read -ra lsan_flags <<<"$LSAN_OPTIONS"
-  for flag in "${lsan_flags[@]}"; do [[ "$flag" == suppressions=* ]] && supp="${flag#suppressions=}"; done
-  { [ -n "$supp" ] && cat "$supp"; echo "leak:libdbus-1.so"; } >"$work/lsan.supp"
-  export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$work/lsan.supp"
-fi
 
-# The program, through a wrapper that tells its own exit code from a death by a signal (200).
+# The program on a copy of the empty database.
 start() {
-  rm -f "$work/pid"
   cp "$work/empty.fdb" "$db"
-  (cd "$work" && KORVELAN_DRIVE_C="$drive" QT_QPA_PLATFORM=xcb PIDFILE="$work/pid" exec perl -e '
-      my $pid = fork();
-      if ($pid == 0) { exec @ARGV or exit 127; }
-      open(my $f, ">", $ENV{PIDFILE}); print $f "$pid\n"; close $f;
-      waitpid($pid, 0);
-      if ($? & 127) { printf STDERR "killed by signal %d\n", $? & 127; exit(200); }
-      exit($? >> 8);' "$bin/Migrador") >"$work/log" 2>&1 &
-  wrapper_pid=$!
-  window="$(timeout 30 xdotool search --sync --onlyvisible --name 'Migrar dados do Quiltor' 2>/dev/null | head -1)"
-  [ -n "$window" ] || { fail "the window did not show"; cat "$work/log"; return 1; }
-  sleep 1
+  start_program
 }
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 # The boxes titled "Migrador" that are up: the progress box (the first one of the walk, its id
 # kept in $progress) and the others (a question, the final box).
 boxes() { xdotool search --onlyvisible --name '^Migrador$' 2>/dev/null; }

@@ -42,37 +42,8 @@ sql() {
 }
 count() { sql "select count(*) from $1;" | tr -d ' \n'; }
 
-# Under AddressSanitizer (build-asan) the program on X meets two faults of the X libraries, not
-# its own, that the offscreen platform of the other tests never loads: the X keyboard library
-# hands strndup a counted name without a terminator (which strndup allows and the strict string
-# check reports), and the session bus library leaves one buffer at exit.
-if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi
-if [ -n "${LSAN_OPTIONS:-}" ]; then
-  supp=""
-  IFS=: read -ra lsan_flags <<<"$LSAN_OPTIONS"
-  for flag in "${lsan_flags[@]}"; do [[ "$flag" == suppressions=* ]] && supp="${flag#suppressions=}"; done
-  { [ -n "$supp" ] && cat "$supp"; echo "leak:libdbus-1.so"; } >"$work/lsan.supp"
-  export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$work/lsan.supp"
-fi
 
-# The program, through a wrapper that tells an end of its own (its exit code) from a death by
-# the signal (200); the program's pid goes to $work/pid.
-start() {
-  rm -f "$work/pid"
-  (cd "$work" && KORVELAN_DRIVE_C="$drive" QT_QPA_PLATFORM=xcb PIDFILE="$work/pid" exec perl -e '
-      my $pid = fork();
-      if ($pid == 0) { exec @ARGV or exit 127; }
-      open(my $f, ">", $ENV{PIDFILE}); print $f "$pid\n"; close $f;
-      waitpid($pid, 0);
-      if ($? & 127) { printf STDERR "killed by signal %d\n", $? & 127; exit(200); }
-      exit($? >> 8);' "$bin/Migrador") >"$work/log" 2>&1 &
-  wrapper_pid=$!
-  window="$(timeout 30 xdotool search --sync --onlyvisible --name 'Migrar dados do Quiltor' 2>/dev/null | head -1)"
-  [ -n "$window" ] || { fail "the window did not show"; cat "$work/log"; return 1; }
-  sleep 1
-}
-# A click on a point of the window, in its own coordinates.
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+start() { start_program; }
 # A box titled "Migrador" (the progress box, or an error box) is shown.
 box_shown() { xdotool search --onlyvisible --name '^Migrador$' >/dev/null 2>&1; }
 # The final box of a migration ("Procedimento concluído.") is shown: a "Migrador" window narrower

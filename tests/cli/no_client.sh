@@ -15,80 +15,29 @@ writer="$2"
 wm_close="$3"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
-missing() {
-  if [ "${CI:-}" = true ]; then echo "FAIL: $* (required under CI; scripts/install-deps)"; exit 1; fi
-  echo "SKIP: $* (scripts/install-deps)"; exit 77
-}
+needs="scripts/install-deps"
+# shellcheck source=session.sh
+. "$root/tests/cli/session.sh"
 for tool in Xvfb xdotool isql-fb perl ldd; do
   command -v "$tool" >/dev/null || missing "$tool is missing"
 done
 client="$(/sbin/ldconfig -p 2>/dev/null | awk '$1 == "libfbclient.so.2" { print $NF; exit }')"
 [ -n "$client" ] && [ -e "$client" ] || missing "libfbclient.so.2 is not installed"
-
-work="$(mktemp -d)"
-xvfb_pid=""
-wrapper_pid=""
-failures=0
-cleanup() {
-  if [ -n "$wrapper_pid" ] && kill -0 "$wrapper_pid" 2>/dev/null; then
-    kill -KILL "$(cat "$work/pid" 2>/dev/null)" 2>/dev/null; wait "$wrapper_pid" 2>/dev/null
-  fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+case_name="no client library"
 
 # Nothing in the executable's own list of libraries names the client.
 if ldd "$exe" | grep -i fbclient; then fail "the executable is linked to the client library"; fi
 
-display=160
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1400x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || missing "Xvfb did not start"
-export DISPLAY=":$display"
-
-bin="$work/bin"
-drive="$work/drive_c"
-db="$drive/korvelan/dados/korvelan.bd"
-mkdir -p "$bin" "$drive/korvelan/dados" "$work/client"
-cp "$exe" "$bin/Migrador"
+start_display 160
+mkdir -p "$work/client"
 printf '%-48s %s\r\n' 'IP DO SERVIDOR CENTRAL.........................:' '' >"$bin/KORVELAN.INI"
 "$writer" "$drive/Quiltor" 10 1 || { echo "FAIL: legacy_writer"; exit 1; }
-{ echo "create database '$db' user 'SYSDBA' default character set WIN1252;"
-  cat "$root/sql/schema.sql"
-  echo "commit;"; } | isql-fb -q >/dev/null || { echo "FAIL: could not create the database"; exit 1; }
+make_empty_database "$db"
 
-# The X libraries' own faults under AddressSanitizer, as in end_on_signal.sh.
-if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"; fi
-if [ -n "${LSAN_OPTIONS:-}" ]; then
-  supp=""
-  IFS=: read -ra lsan_flags <<<"$LSAN_OPTIONS"
-  for flag in "${lsan_flags[@]}"; do [[ "$flag" == suppressions=* ]] && supp="${flag#suppressions=}"; done
-  { [ -n "$supp" ] && cat "$supp"; echo "leak:libdbus-1.so"; } >"$work/lsan.supp"
-  export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$work/lsan.supp"
-fi
-
-# The program, through a wrapper that tells its own exit code from a death by a signal (200).
 library="$work/client/libfbclient.so.2"
-rm -f "$work/pid"
-(cd "$work" && KORVELAN_DRIVE_C="$drive" MIGRADOR_CLIENT_LIBRARY="$library" QT_QPA_PLATFORM=xcb \
-   PIDFILE="$work/pid" exec perl -e '
-    my $pid = fork();
-    if ($pid == 0) { exec @ARGV or exit 127; }
-    open(my $f, ">", $ENV{PIDFILE}); print $f "$pid\n"; close $f;
-    waitpid($pid, 0);
-    if ($? & 127) { printf STDERR "killed by signal %d\n", $? & 127; exit(200); }
-    exit($? >> 8);' "$bin/Migrador") >"$work/log" 2>&1 &
-wrapper_pid=$!
-window="$(timeout 30 xdotool search --sync --onlyvisible --name 'Migrar dados do Quiltor' 2>/dev/null | head -1)"
-[ -n "$window" ] || { echo "FAIL: the window did not show"; cat "$work/log"; exit 1; }
-sleep 1
+start_program MIGRADOR_CLIENT_LIBRARY="$library" || exit 1
 echo "the window shows without the client library"
 
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 # The boxes titled "Migrador" that are up (the error box).
 box() { xdotool search --onlyvisible --name '^Migrador$' 2>/dev/null | head -1 | grep .; }
 wait_for() { local i; for i in $(seq 200); do "$@" && return 0; sleep 0.05; done; return 1; }
