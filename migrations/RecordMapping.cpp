@@ -46,10 +46,10 @@ void RecordMapper::assign(const Assignment& a, Slots& slots) {
             break;
         }
         case Source::Kind::Join: {
-            std::string text = cached(slots.first, legacy_, s.text).asText();
-            text += s.separator;
-            text += cached(slots.second, legacy_, s.second).asText();
-            field.setText(text);
+            joined_ = cached(slots.first, legacy_, s.text).asText();
+            joined_ += s.separator;
+            joined_ += cached(slots.second, legacy_, s.second).asText();
+            field.setText(joined_);
             break;
         }
         case Source::Kind::Computed:

@@ -50,6 +50,7 @@ private:
     RecordContext context_;
     std::vector<Slots> slots_;
     mutable std::vector<Field*> keys_;  // the key fields, once found
+    std::string joined_;                // a joined text, its storage kept from record to record
 };
 
 // The greatest code of the whole components table, through the free query, which is closed

@@ -24,6 +24,9 @@ constexpr std::string_view kMustApply = "Must apply updates before refreshing da
 constexpr std::string_view kRequired = "Field '%s' must have a value";
 constexpr std::string_view kTypeMismatch = "Type mismatch for field '%s', expecting: %s actual: %s";
 
+// The largest text storage a field keeps from one row for the next (a long memo is let go).
+constexpr std::size_t kSpareCapacity = 4096;
+
 bool isIntegerKind(FieldKind k) {
     return k == FieldKind::SmallInt || k == FieldKind::Word || k == FieldKind::Integer;
 }
@@ -103,6 +106,8 @@ Value DataSetField::value() const { return owner_.fieldValue(index_); }
 
 void DataSetField::store(Value v) { owner_.storeField(index_, std::move(v)); }
 
+void DataSetField::storeText(std::string_view text) { owner_.storeText(index_, text); }
+
 void DataSetField::cutting(std::string_view whole) {
     if (owner_.cutListener_) owner_.cutListener_(index_, whole);
 }
@@ -120,7 +125,9 @@ ClientDataSet::ClientDataSet(std::string name, std::span<const FieldSpec> fields
         fields_.push_back(std::make_unique<DataSetField>(*this, static_cast<int>(i), fields[i]));
         fields_.back()->providerKey_ = fields[i].key;
         defaults_.push_back(defaultFor(fields[i]));
+        if (fields[i].required) required_.push_back(i);
     }
+    spare_.resize(fields.size());
     store_ = RowStore(FieldCount());
     builder_.reset(FieldCount());
 }
@@ -357,7 +364,8 @@ void ClientDataSet::settle() {
 void ClientDataSet::Append() {
     checkActive();
     settle();
-    buffer_.assign(fields_.size(), Value{});
+    // Settled, the row buffer holds no value (endFilling emptied it, Close dropped it).
+    buffer_.resize(fields_.size());
     assigned_.reset();
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (isNull(defaults_[i])) continue;
@@ -393,9 +401,20 @@ RowStore::Record ClientDataSet::encodeBuffer() {
     return store_.add(builder_);
 }
 
+void ClientDataSet::recycleBuffer() {
+    for (std::size_t i = 0; i < buffer_.size(); ++i) {
+        Value& v = buffer_[i];
+        if (isNull(v)) continue;
+        if (auto* s = std::get_if<std::string>(&v)) {
+            if (s->capacity() > spare_[i].capacity() && s->capacity() <= kSpareCapacity) spare_[i] = std::move(*s);
+        }
+        v.emplace<std::monostate>();
+    }
+}
+
 void ClientDataSet::endFilling() {
     state_ = DataSetState::Browse;
-    buffer_.clear();
+    recycleBuffer();
     assigned_.reset();
     modified_ = false;
     editRow_ = -1;
@@ -403,9 +422,8 @@ void ClientDataSet::endFilling() {
 
 void ClientDataSet::CheckPost() const {
     if (!filling()) fail(kNotEditing);
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i]->def().required && isNull(buffer_[i]))
-            throw DataError(msg::formatMessage(kRequired, {fields_[i]->name()}));
+    for (const std::size_t i : required_)
+        if (isNull(buffer_[i])) throw DataError(msg::formatMessage(kRequired, {fields_[i]->name()}));
 }
 
 void ClientDataSet::Post() {
@@ -582,6 +600,28 @@ void ClientDataSet::storeField(int field, Value v) {
     }
     const auto i = static_cast<std::size_t>(field);
     buffer_[i] = std::move(v);
+    assigned_.set(i);
+    modified_ = true;
+}
+
+void ClientDataSet::storeText(int field, std::string_view text) {
+    const auto i = static_cast<std::size_t>(field);
+    const DataSetField& f = *fields_[i];
+    const FieldKind kind = f.kind();
+    if (!filling() || (kind != FieldKind::Text && kind != FieldKind::Memo && kind != FieldKind::Blob)) {
+        storeField(field, std::string(text));
+        return;
+    }
+    if (kind == FieldKind::Text) {
+        if (f.size() > 0 && text.size() > static_cast<std::size_t>(f.size())) {
+            if (cutListener_) cutListener_(field, text);
+            text = text.substr(0, static_cast<std::size_t>(f.size()));
+        }
+        text = withoutTrailingBlanks(text);
+    }
+    Value& slot = buffer_[i];
+    if (!std::holds_alternative<std::string>(slot)) slot.emplace<std::string>(std::move(spare_[i]));
+    std::get<std::string>(slot).assign(text);
     assigned_.set(i);
     modified_ = true;
 }

@@ -56,6 +56,7 @@ public:
 
 protected:
     void cutting(std::string_view whole) override;
+    void storeText(std::string_view text) override;
 
 private:
     friend class ClientDataSet;
@@ -199,6 +200,11 @@ private:
     void readAll();
     Value fieldValue(int field) const;
     void storeField(int field, Value v);
+    // As storeField(field, std::string(text)), the text copied into the string the row being
+    // filled already has for the field (or one an earlier row left).
+    void storeText(int field, std::string_view text);
+    // Empties the row being filled, keeping its texts' storage for the next row.
+    void recycleBuffer();
     Value recordValue(RowStore::Record record, int field) const;
     // A decimal brought to the field's scale (rounded half away from zero), refused when its
     // integer part has more digits than the field's precision minus scale allow.
@@ -212,6 +218,7 @@ private:
     DataSetProvider* provider_ = nullptr;
     std::vector<std::unique_ptr<DataSetField>> fields_;
     std::vector<Value> defaults_;  // what a new row starts with
+    std::vector<std::size_t> required_;  // the required fields, in order
     std::vector<bool> keys_;       // key marks of the packet being read
     DataSetState state_ = DataSetState::Inactive;
 
@@ -224,6 +231,7 @@ private:
 
     // The row being filled.
     std::vector<Value> buffer_;
+    std::vector<std::string> spare_;  // per field, the storage of a text an earlier row held
     FieldMask assigned_;
     bool modified_ = false;
     int editRow_ = -1;  // the row an edit started on

@@ -73,7 +73,12 @@ std::string textOf(const Value& v) {
 
 bool Field::isNull() const { return mig::isNull(value()); }
 
-std::string Field::asText() const { return formatValue(value(), regional()); }
+std::string Field::asText() const {
+    Value v = value();
+    // A text value is its own text: handed over rather than copied.
+    if (auto* s = std::get_if<std::string>(&v)) return std::move(*s);
+    return formatValue(v, regional());
+}
 
 std::int32_t Field::asInteger() const {
     const FieldKind k = kind();
@@ -126,11 +131,11 @@ void Field::setText(std::string_view text) {
                 cutting(text);
                 text = text.substr(0, size());
             }
-            store(std::string(text));
+            storeText(text);
             return;
         case FieldKind::Memo:
         case FieldKind::Blob:
-            store(std::string(text));
+            storeText(text);
             return;
         default:
             break;

@@ -51,6 +51,10 @@ protected:
     // Told by setText, before a text field keeps the first size() characters of `whole` and
     // drops the rest (without a message, as the conversion rules say). Nothing by default.
     virtual void cutting(std::string_view whole) { (void)whole; }
+    // Keeps a text setText has made of the field's text, memo or blob value (a text field's
+    // already cut to its size). As store(std::string(text)) by default; a record set that holds
+    // its texts in place may copy the text into the storage it already has.
+    virtual void storeText(std::string_view text) { store(std::string(text)); }
 
 private:
     FieldDef def_;
