@@ -117,6 +117,19 @@ void TForm1::connectHandler(Sender* sender, Signal signal, Handler handler) {
     connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
 }
 
+template <class Walk>
+auto TForm1::underProgress(const PairDef& pair, MigrationProgress::Walk kind, Walk walk) {
+    // The progress box, when the walk lasts, closes before the final message box.
+    MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
+    progress.setWalk(kind);
+    walk_ = &progress;
+    struct Forget {
+        MigrationProgress*& walk;
+        ~Forget() { walk = nullptr; }
+    } forget{walk_};
+    return walk(progress);
+}
+
 TForm1::TForm1(QWidget* parent) : QWidget(parent), tables_(makeLegacyTables()) {
     installWindowAccessibility();
     setObjectName(QStringLiteral("Form1"));
@@ -413,18 +426,10 @@ void TForm1::BitBtn19Click() { migrate(MasterData::DosageInstructions); }
 void TForm1::migrate(MasterData kind) {
     const PairDef& pair = pairOf(kind);
     const MigrationDef& def = migrationOf(kind);
-    MigrationReport report;
-    {
-        // The progress box, when the migration lasts, closes before the final message box.
-        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
-        walk_ = &progress;
-        struct Forget {
-            MigrationProgress*& walk;
-            ~Forget() { walk = nullptr; }
-        } forget{walk_};
-        report = runMigration(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1,
-                              &progress);
-    }
+    const MigrationReport report = underProgress(pair, MigrationProgress::Walk::Migration, [&](MigrationProgress& progress) {
+        return runMigration(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1,
+                            &progress);
+    });
     // Stopped by a request to end the program: no box waits for the operator.
     if (endCode_ || EndRequests::pending() != 0) return;
     dialogs().information(fromWin1252(report.text), fromWin1252(report.details));
@@ -435,18 +440,9 @@ void TForm1::Conferirmigracao1Click() {
     const MasterData kind = *previewed_;
     const PairDef& pair = pairOf(kind);
     const MigrationDef& def = migrationOf(kind);
-    CheckReport report;
-    {
-        MigrationProgress progress(this, utf8(pair.label2), progressShowAfter_);
-        progress.setWalk(MigrationProgress::Walk::Check);
-        walk_ = &progress;
-        struct Forget {
-            MigrationProgress*& walk;
-            ~Forget() { walk = nullptr; }
-        } forget{walk_};
-        report = runCheck(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1,
-                          &progress);
-    }
+    const CheckReport report = underProgress(pair, MigrationProgress::Walk::Check, [&](MigrationProgress& progress) {
+        return runCheck(def, legacyTable(def.legacyTable), targetDataSet(def.targetDataSet), DM->SQLQuery1, &progress);
+    });
     if (endCode_ || EndRequests::pending() != 0) return;
     if (report.end == CheckReport::End::Cancelled) {
         dialogs().information(fromWin1252(report.summary));

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/MigrationProgress.h"
 #include "app/Pairs.h"
 
 class QLabel;
@@ -31,7 +32,6 @@ class LegacyGridModel;
 class DataSetGridModel;
 class DataSource;
 class ClientDataSet;
-class MigrationProgress;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -136,6 +136,9 @@ private:
     // Connects `signal` of `sender` to the handler, run through guarded().
     template <class Sender, class Signal>
     void connectHandler(Sender* sender, Signal signal, Handler handler);
+    // Runs `walk` (a migration or a check of `pair`) under the progress box, which it is given.
+    template <class Walk>
+    auto underProgress(const PairDef& pair, MigrationProgress::Walk kind, Walk walk);
     void buildControls();
     // What the preview and migrate handlers of a kind of master data do.
     void preview(MasterData kind);
