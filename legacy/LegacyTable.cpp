@@ -53,6 +53,10 @@ class LegacyTable::LegacyField : public Field {
 public:
     LegacyField(FieldDef def, const LegacyTable& table, int column) : Field(std::move(def)), table_(table), column_(column) {}
     Value value() const override { return table_.currentValue(column_); }
+    std::string_view readText(std::string& scratch) const override {
+        if (const auto text = table_.currentText(column_, scratch)) return *text;
+        return Field::readText(scratch);
+    }
     void store(Value) override { throw DataError(table_.name() + ": Cannot modify a read-only dataset"); }
 
 private:
@@ -172,6 +176,11 @@ Field* LegacyTable::FindField(std::string_view fieldName) {
 Value LegacyTable::currentValue(int column) const {
     if (!Active() || current_ < 0) return {};
     return file_->reader().value(current_, column);
+}
+
+std::optional<std::string_view> LegacyTable::currentText(int column, std::string& scratch) const {
+    if (!Active() || current_ < 0) return std::string_view();
+    return file_->reader().text(current_, column, scratch);
 }
 
 std::string LegacyTable::columnName(int column) const {

@@ -8,6 +8,7 @@
 // Fields live from Open to Close: a Field& obtained from the table is invalid after Close.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,8 @@ private:
     friend class LegacyField;
 
     Value currentValue(int column) const;
+    // A character field's text without a copy (DbfReader::text); nothing for other types.
+    std::optional<std::string_view> currentText(int column, std::string& scratch) const;
     void requireActive() const;
     void requireUnchanged() const;
 

@@ -399,7 +399,7 @@ private:
             if (!keysKnown || keyFields_[k].empty()) continue;
             bool null = false;
             for (int field : keyFields_[k]) {
-                const Value v = scratch_.Fields(field).value();
+                const Value& v = *scratch_.filledValue(field);
                 null = null || isNull(v);
                 appendKeyPart(text, v);
             }
@@ -416,8 +416,7 @@ private:
         bool refused = false;
         for (const auto& [field, length] : longer_) {
             const DataSetField& f = scratch_.Fields(field);
-            const Value v = f.value();
-            const auto* s = std::get_if<std::string>(&v);
+            const auto* s = std::get_if<std::string>(scratch_.filledValue(field));
             if (!s || s->size() <= static_cast<std::size_t>(length)) continue;
             found(record, key, f.name(),
                   f.name() + w(" tem ") + characters(s->size()) + w(" e a coluna do servidor guarda ") +
@@ -435,7 +434,7 @@ private:
             const std::string& text = rowKeys_[k];
             if (text.empty()) continue;
             const std::string& field = keys_[k].columns.size() == 1 ? keys_[k].columns[0] : noField_;
-            if (held_[k].count(text)) {
+            if (!held_[k].empty() && held_[k].count(text)) {
                 found(record, key, field,
                       def_.numbersRows
                           ? w("o código ") + shown(text) + w(" já existe na tabela de componentes: o servidor vai recusar o registro.")

@@ -68,11 +68,7 @@ constexpr Assignment kFabric[] = {MIG_SUPPLIER_MAPPING("FAB")};
 void birthDate(RecordContext& context, Field& target) {
     Field& source = context.legacyField("CLIDTNASC");
     if (source.kind() == FieldKind::Date && target.kind() == FieldKind::Date) {
-        if (source.isNull()) {
-            target.clear();
-        } else {
-            target.store(source.value());
-        }
+        target.store(source.value());  // an empty date empties the field
         return;
     }
     target.setText(source.asText());

@@ -32,7 +32,7 @@ void RecordMapper::assign(const Assignment& a, Slots& slots) {
     const Source& s = a.source;
     switch (s.kind) {
         case Source::Kind::Field:
-            field.setText(cached(slots.first, legacy_, s.text).asText());
+            field.setText(cached(slots.first, legacy_, s.text).readText(text_));
             break;
         case Source::Kind::Constant:
             field.setText(s.text);
@@ -46,9 +46,9 @@ void RecordMapper::assign(const Assignment& a, Slots& slots) {
             break;
         }
         case Source::Kind::Join: {
-            joined_ = cached(slots.first, legacy_, s.text).asText();
+            joined_ = cached(slots.first, legacy_, s.text).readText(text_);
             joined_ += s.separator;
-            joined_ += cached(slots.second, legacy_, s.second).asText();
+            joined_ += cached(slots.second, legacy_, s.second).readText(text_);
             field.setText(joined_);
             break;
         }

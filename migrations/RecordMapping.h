@@ -51,6 +51,7 @@ private:
     std::vector<Slots> slots_;
     mutable std::vector<Field*> keys_;  // the key fields, once found
     std::string joined_;                // a joined text, its storage kept from record to record
+    std::string text_;                  // a legacy text converted on reading, the same
 };
 
 // The greatest code of the whole components table, through the free query, which is closed

@@ -439,22 +439,39 @@ Value DbfReader::value(std::int64_t physical, int field) const {
     }
 }
 
-Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
+std::string_view DbfReader::characterText(const FieldInfo& f, std::string_view raw, std::string& scratch) const {
     // The text ends at the first NUL (padding some writers use); trailing blanks are dropped.
     const char* data = raw.data();
     std::size_t end = raw.size();
     if (const void* nul = std::memchr(data, 0, end)) end = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
     while (end >= 8 && load64(data + end - 8) == kEightBlanks) end -= 8;
     while (end > 0 && data[end - 1] == ' ') --end;
-    std::string out(data, end);
+    const std::string_view text(data, end);
     if (f.translate && (!codePage_->isWin1252() || codePageSource_ == CodePageSource::Decided) &&
         hasHighByte(data, end)) {
         // Plain ASCII is the same in every code page; only text with other bytes is converted.
-        noteDecidedText(out);
+        noteDecidedText(text);
         const auto& table = codePage_->toWin1252Table();
-        for (char& c : out) c = table[static_cast<unsigned char>(c)];
+        scratch.resize(end);
+        for (std::size_t i = 0; i < end; ++i) scratch[i] = table[static_cast<unsigned char>(data[i])];
+        return scratch;
     }
-    return Value(std::move(out));
+    return text;
+}
+
+Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
+    std::string converted;
+    const std::string_view text = characterText(f, raw, converted);
+    if (text.data() == converted.data()) return Value(std::move(converted));
+    return Value(std::string(text));
+}
+
+std::optional<std::string_view> DbfReader::text(std::int64_t physical, int field, std::string& scratch) const {
+    const FieldInfo& f = header_.fields[static_cast<std::size_t>(field)];
+    if (f.type != 'C') return std::nullopt;
+    const std::string_view raw = record(physical).substr(f.offset, f.length);
+    if (f.nullBit >= 0 && nullFlag(physical, f.nullBit)) return std::string_view();
+    return characterText(f, raw, scratch);
 }
 
 Value DbfReader::decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {

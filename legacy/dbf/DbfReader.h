@@ -6,6 +6,7 @@
 // Record numbers: a "physical" number counts every record slot of the file from 0; a "row"
 // counts only the records served (those not marked deleted), from 0.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -83,6 +84,10 @@ public:
     // std::monostate for an empty (null) value. Records an anomaly where the bytes cannot be
     // read, once per record and field.
     Value value(std::int64_t physical, int field) const;
+    // The text of a character field ('C') of a record, as value() decodes it, without a copy
+    // where the file's bytes are the text: valid until the next read of the table or the next
+    // change of `scratch`, which holds a converted text. Nothing for fields of other types.
+    std::optional<std::string_view> text(std::int64_t physical, int field, std::string& scratch) const;
 
     // Anomalies found so far: those of the file as a whole and of record flags when the
     // reader is made, those of values as they are read.
@@ -115,6 +120,8 @@ private:
     // The block number of a memo field's bytes (0 for none); false when they are no number.
     static bool memoBlockOf(const FieldInfo& f, std::string_view raw, std::uint64_t& block);
 
+    // The text of a character field's bytes: a view of `raw`, or of `scratch` when converted.
+    std::string_view characterText(const FieldInfo& f, std::string_view raw, std::string& scratch) const;
     Value decodeText(const FieldInfo& f, std::string_view raw) const;
     Value decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
     Value decodeDate(std::string_view raw, std::int64_t physical, int field) const;

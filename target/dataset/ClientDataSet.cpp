@@ -104,6 +104,11 @@ DataSetField::DataSetField(ClientDataSet& owner, int index, const FieldSpec& fie
 
 Value DataSetField::value() const { return owner_.fieldValue(index_); }
 
+bool DataSetField::isNull() const {
+    if (const Value* v = owner_.filledValue(index_)) return mig::isNull(*v);
+    return Field::isNull();
+}
+
 void DataSetField::store(Value v) { owner_.storeField(index_, std::move(v)); }
 
 void DataSetField::storeText(std::string_view text) { owner_.storeText(index_, text); }
@@ -536,6 +541,10 @@ Value ClientDataSet::recordValue(RowStore::Record record, int field) const {
     if (!record) return {};
     const auto bytes = store_.get(record, field);
     return bytes ? decodeValue(*bytes, fields_[static_cast<std::size_t>(field)]->kind()) : Value{};
+}
+
+const Value* ClientDataSet::filledValue(int field) const {
+    return filling() ? &buffer_.at(static_cast<std::size_t>(field)) : nullptr;
 }
 
 Value ClientDataSet::fieldValue(int field) const {

@@ -52,6 +52,7 @@ public:
     std::string displayText() const;
 
     Value value() const override;
+    bool isNull() const override;
     void store(Value v) override;
 
 protected:
@@ -153,6 +154,9 @@ public:
     int displayRowCount() const;
     std::string displayText(int row, int field) const;
     Value rowValue(int row, int field) const;
+    // The value of a field of the row being filled, without a copy: valid until the row
+    // changes; nullptr when no row is being filled.
+    const Value* filledValue(int field) const;
 
     // Told whenever a text assigned to a field of the row being filled is cut to the field's
     // size: the field's index and the whole text. Empty to stop.

@@ -80,6 +80,11 @@ std::string Field::asText() const {
     return formatValue(v, regional());
 }
 
+std::string_view Field::readText(std::string& scratch) const {
+    scratch = asText();
+    return scratch;
+}
+
 std::int32_t Field::asInteger() const {
     const FieldKind k = kind();
     if (k == FieldKind::Text) {

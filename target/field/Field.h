@@ -36,8 +36,11 @@ public:
     int size() const { return def_.size; }
     int precision() const { return def_.precision; }
 
-    bool isNull() const;
+    virtual bool isNull() const;
     std::string asText() const;      // formatValue of the value under regional(); empty field -> ""
+    // The text asText gives, without a copy where the record set holds it as text: a view valid
+    // until the record set reads or changes again, or `scratch` changes (it may hold the text).
+    virtual std::string_view readText(std::string& scratch) const;
     std::int32_t asInteger() const;  // throws ConversionError with the system's messages
     double asFloat() const;
     void setText(std::string_view text);  // converts by the field's kind; keeps the old value on failure

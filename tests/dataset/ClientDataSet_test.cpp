@@ -265,6 +265,8 @@ TEST(ClientDataSetFilling, AppendPostsAChangedPendingRowAndDropsAnUntouchedOne) 
     ds.Cancel();
     EXPECT_EQ(ds.State(), DataSetState::Browse);
     EXPECT_EQ(ds.FieldByName("CODIGO").asText(), "000001");
+    EXPECT_FALSE(ds.FieldByName("CODIGO").isNull()) << "the row posted, no longer the one dropped";
+    EXPECT_TRUE(ds.FieldByName("QDEESTOQUE").isNull());
     EXPECT_EQ(ds.ChangeCount(), 1);
 }
 

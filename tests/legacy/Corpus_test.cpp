@@ -142,6 +142,42 @@ TEST(Corpus, EveryFileOpensOrIsRefusedWithItsReason) {
     EXPECT_EQ(files, listed);
 }
 
+// A migration reads character fields in place (DbfReader::text): in every file that opens, the
+// text of every character field of every record is the text its value holds, its code page
+// converted, its NUL padding and trailing blanks dropped, empty where a null flag is set; other
+// fields have no such text. The files whose code page must be named are read with it.
+TEST(Corpus, CharacterTextsReadInPlaceAreTheirValues) {
+    std::vector<std::pair<std::string, ReadOptions>> files;
+    for (const FileCase& c : kFiles) {
+        if (!c.error) files.emplace_back(c.file, ReadOptions{});
+    }
+    files.emplace_back("infused_dbf/mazovia.dbf", ReadOptions{852});
+    files.emplace_back("infused_dbf/dbase_03_cyrillic.dbf", ReadOptions{866});
+    std::size_t converted = 0;
+    for (const auto& [file, options] : files) {
+        SCOPED_TRACE(file);
+        const DbfFile f(corpus(file), options);
+        const DbfReader& r = f.reader();
+        std::string scratch;
+        for (std::int64_t p = r.nextServed(0); p < r.physicalCount(); p = r.nextServed(p + 1)) {
+            for (int i = 0; i < r.fieldCount(); ++i) {
+                const Value value = r.value(p, i);
+                const std::optional<std::string_view> text = r.text(p, i, scratch);
+                if (r.field(i).type != 'C') {
+                    EXPECT_FALSE(text.has_value()) << r.field(i).name;
+                    continue;
+                }
+                ASSERT_TRUE(text.has_value()) << r.field(i).name;
+                const std::string* held = std::get_if<std::string>(&value);
+                EXPECT_EQ(std::string(*text), held ? *held : std::string())
+                    << r.field(i).name << " of record " << p << ": " << show(value);
+                if (!text->empty() && text->data() == scratch.data()) ++converted;
+            }
+        }
+    }
+    EXPECT_GT(converted, 0u) << "no text of the corpus needed its code page converted";
+}
+
 TEST(Corpus, FilesRefusedForTheirCodePageOpenWhenOneIsNamed) {
     ReadOptions cp852;
     cp852.codePage = 852;

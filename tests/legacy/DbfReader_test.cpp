@@ -140,6 +140,11 @@ TEST_P(ValueTable, DecodesStoredBytes) {
     ASSERT_EQ(t->rowCount(), 1);
     const Value got = t->value(0, 0);
     EXPECT_EQ(got, c.expected) << "got " << show(got) << ", expected " << show(c.expected);
+    // A character field's text, as a migration reads it in place, is the text of its value.
+    std::string scratch;
+    const std::optional<std::string_view> text = t->text(0, 0, scratch);
+    EXPECT_EQ(text.has_value(), c.field.type == 'C');
+    if (text) EXPECT_EQ(Value(std::string(*text)), isNull(c.expected) ? Value(std::string()) : c.expected);
     if (c.kind != FieldKind::Text || c.field.type == 'C') {
         EXPECT_EQ(t->field(0).kind, c.kind);
     }
@@ -271,6 +276,17 @@ TEST(DbfReader, VisualFoxProHidesItsNullFlagsField) {
     EXPECT_EQ(t->value(1, 0), Value(std::string("abc")));
     EXPECT_EQ(t->value(1, 1), Value());
     EXPECT_EQ(t->value(2, 1), Value(std::string("full!!")));
+}
+
+TEST(DbfReader, ANullFlagEmptiesACharacterFieldWhateverBytesItCovers) {
+    DbfWriter w(0x30, {{"A", 'C', 3, 0, kFlagNullable}});
+    w.addRaw(std::string(" abc\x01", 5)).addRaw(std::string(" abc\x00", 5));
+    const InMemoryTable t(w);
+    std::string scratch;
+    EXPECT_EQ(t->value(0, 0), Value());
+    EXPECT_EQ(t->text(0, 0, scratch), std::optional<std::string_view>(""));
+    EXPECT_EQ(t->value(1, 0), Value(std::string("abc")));
+    EXPECT_EQ(t->text(1, 0, scratch), std::optional<std::string_view>("abc"));
 }
 
 struct NumberCase {

@@ -152,6 +152,38 @@ TEST_F(LegacyTableTest, ValuesAreReadAsTextIntegerAndFloatThroughTheFieldLayer) 
     EXPECT_THROW(t.FieldByName("MATNOMECO").asInteger(), ConversionError);
 }
 
+// The mapping of a migration reads legacy fields with readText: the text of every field, of
+// every kind, is the one asText gives (character fields converted from the file's code page
+// and read in place, the others formatted under the regional settings, memos from their file).
+TEST_F(LegacyTableTest, TextsReadForTheMappingAreTheFieldsAsText) {
+    DbfWriter w(0x83, {{"MATCODIGO", 'N', 6}, {"MATNOMECO", 'C', 20}, {"MATFATCOR", 'N', 10, 4},
+                       {"CLIDTNASC", 'D'}, {"MATATIVO", 'L'}, {"CLIOBSMAN", 'M'}});
+    w.languageDriver(0x02);  // code page 850
+    w.add({"123", "ANTI\xB5" "CIDO", "1.5000", "19600115", "T", "USO EXTERNO \x80"});
+    w.add({"", "", "", "", "", ""});
+    w.add({"7", "AGUA   ", "0.2500", "20001231", "F", ""});
+    drive.write(w, "QTR23.DBF");
+    RegionalSettings pt;
+    pt.decimalSeparator = ',';
+    pt.shortDateFormat = "dd/mm/yyyy";
+    const ScopedRegional regional(pt);
+
+    LegacyTable t("Componen", "QTR23", drive.legacyFolder());
+    t.Open();
+    std::vector<std::string> read;
+    std::string scratch;
+    for (t.First(); !t.Eof(); t.Next()) {
+        for (int i = 0; i < t.fieldCount(); ++i) {
+            const std::string text(t.field(i).readText(scratch));
+            EXPECT_EQ(text, t.field(i).asText()) << t.field(i).name() << " of record " << t.recNo() + 1;
+            read.push_back(text);
+        }
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"123", utf8ToWin1252("ANTIÁCIDO"), "1,5", "15/01/1960", "True",
+                                              utf8ToWin1252("USO EXTERNO Ç"), "", "", "", "", "", "", "7", "AGUA",
+                                              "0,25", "31/12/2000", "False", ""}));
+}
+
 TEST_F(LegacyTableTest, FieldsCannotBeWritten) {
     drive.write(families(), "QTR17A.DBF");
     LegacyTable t("Familias", "qtr17A", drive.legacyFolder());
