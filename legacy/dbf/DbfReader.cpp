@@ -439,31 +439,33 @@ Value DbfReader::value(std::int64_t physical, int field) const {
     }
 }
 
-std::string_view DbfReader::characterText(const FieldInfo& f, std::string_view raw, std::string& scratch) const {
+std::string_view DbfReader::characterText(std::string_view raw) {
     // The text ends at the first NUL (padding some writers use); trailing blanks are dropped.
     const char* data = raw.data();
     std::size_t end = raw.size();
     if (const void* nul = std::memchr(data, 0, end)) end = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
     while (end >= 8 && load64(data + end - 8) == kEightBlanks) end -= 8;
     while (end > 0 && data[end - 1] == ' ') --end;
-    const std::string_view text(data, end);
-    if (f.translate && (!codePage_->isWin1252() || codePageSource_ == CodePageSource::Decided) &&
-        hasHighByte(data, end)) {
-        // Plain ASCII is the same in every code page; only text with other bytes is converted.
-        noteDecidedText(text);
-        const auto& table = codePage_->toWin1252Table();
-        scratch.resize(end);
-        for (std::size_t i = 0; i < end; ++i) scratch[i] = table[static_cast<unsigned char>(data[i])];
-        return scratch;
-    }
-    return text;
+    return {data, end};
+}
+
+bool DbfReader::convertsText(const FieldInfo& f, std::string_view text) const {
+    // Plain ASCII is the same in every code page; only text with other bytes is converted.
+    return f.translate && (!codePage_->isWin1252() || codePageSource_ == CodePageSource::Decided) &&
+           hasHighByte(text.data(), text.size());
+}
+
+void DbfReader::convertText(std::string& text) const {
+    noteDecidedText(text);
+    const auto& table = codePage_->toWin1252Table();
+    for (char& c : text) c = table[static_cast<unsigned char>(c)];
 }
 
 Value DbfReader::decodeText(const FieldInfo& f, std::string_view raw) const {
-    std::string converted;
-    const std::string_view text = characterText(f, raw, converted);
-    if (text.data() == converted.data()) return Value(std::move(converted));
-    return Value(std::string(text));
+    const std::string_view text = characterText(raw);
+    std::string out(text);
+    if (convertsText(f, text)) convertText(out);
+    return Value(std::move(out));
 }
 
 std::optional<std::string_view> DbfReader::text(std::int64_t physical, int field, std::string& scratch) const {
@@ -471,7 +473,11 @@ std::optional<std::string_view> DbfReader::text(std::int64_t physical, int field
     if (f.type != 'C') return std::nullopt;
     const std::string_view raw = record(physical).substr(f.offset, f.length);
     if (f.nullBit >= 0 && nullFlag(physical, f.nullBit)) return std::string_view();
-    return characterText(f, raw, scratch);
+    const std::string_view text = characterText(raw);
+    if (!convertsText(f, text)) return text;
+    scratch.assign(text);
+    convertText(scratch);
+    return scratch;
 }
 
 Value DbfReader::decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const {

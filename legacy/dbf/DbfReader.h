@@ -120,8 +120,12 @@ private:
     // The block number of a memo field's bytes (0 for none); false when they are no number.
     static bool memoBlockOf(const FieldInfo& f, std::string_view raw, std::uint64_t& block);
 
-    // The text of a character field's bytes: a view of `raw`, or of `scratch` when converted.
-    std::string_view characterText(const FieldInfo& f, std::string_view raw, std::string& scratch) const;
+    // The text of a character field's bytes, before any conversion: up to the first NUL,
+    // without trailing blanks.
+    static std::string_view characterText(std::string_view raw);
+    // Whether that text of field `f` goes through the code page's table, and the conversion.
+    bool convertsText(const FieldInfo& f, std::string_view text) const;
+    void convertText(std::string& text) const;
     Value decodeText(const FieldInfo& f, std::string_view raw) const;
     Value decodeNumber(const FieldInfo& f, std::string_view raw, std::int64_t physical, int field) const;
     Value decodeDate(std::string_view raw, std::int64_t physical, int field) const;

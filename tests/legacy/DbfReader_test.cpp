@@ -144,7 +144,9 @@ TEST_P(ValueTable, DecodesStoredBytes) {
     std::string scratch;
     const std::optional<std::string_view> text = t->text(0, 0, scratch);
     EXPECT_EQ(text.has_value(), c.field.type == 'C');
-    if (text) EXPECT_EQ(Value(std::string(*text)), isNull(c.expected) ? Value(std::string()) : c.expected);
+    if (text) {
+        EXPECT_EQ(Value(std::string(*text)), isNull(c.expected) ? Value(std::string()) : c.expected);
+    }
     if (c.kind != FieldKind::Text || c.field.type == 'C') {
         EXPECT_EQ(t->field(0).kind, c.kind);
     }
