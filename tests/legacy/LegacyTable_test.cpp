@@ -41,6 +41,15 @@ std::vector<std::string> walk(LegacyTable& t, const char* field) {
     return seen;
 }
 
+// Regional settings with a decimal comma and days first.
+RegionalSettings brazilian(const char* shortDateFormat) {
+    RegionalSettings pt;
+    pt.decimalSeparator = ',';
+    pt.dateSeparator = '/';
+    pt.shortDateFormat = shortDateFormat;
+    return pt;
+}
+
 class LegacyTableTest : public ::testing::Test {
 protected:
     LegacyDrive drive;
@@ -123,11 +132,7 @@ TEST_F(LegacyTableTest, ValuesAreReadAsTextIntegerAndFloatThroughTheFieldLayer) 
     w.add({"123", "AGUA PURIFICADA", "1.5000", "0.000", "19600115", "T"});
     w.add({"", "", "", "", "", ""});
     drive.write(w, "QTR23.DBF");
-    RegionalSettings pt;
-    pt.decimalSeparator = ',';
-    pt.dateSeparator = '/';
-    pt.shortDateFormat = "dd/MM/yy";
-    const ScopedRegional regional(pt);
+    const ScopedRegional regional(brazilian("dd/MM/yy"));
 
     LegacyTable t("Componen", "QTR23", drive.legacyFolder());
     t.Open();
@@ -163,10 +168,7 @@ TEST_F(LegacyTableTest, TextsReadForTheMappingAreTheFieldsAsText) {
     w.add({"", "", "", "", "", ""});
     w.add({"7", "AGUA   ", "0.2500", "20001231", "F", ""});
     drive.write(w, "QTR23.DBF");
-    RegionalSettings pt;
-    pt.decimalSeparator = ',';
-    pt.shortDateFormat = "dd/mm/yyyy";
-    const ScopedRegional regional(pt);
+    const ScopedRegional regional(brazilian("dd/mm/yyyy"));
 
     LegacyTable t("Componen", "QTR23", drive.legacyFolder());
     t.Open();
